@@ -1,0 +1,226 @@
+// Public interface of libdriver.so: the vocabulary and the 25 exports.
+// Callers must be built with the same toolchain: texts cross as std::string.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#define DRIVER_API __attribute__((visibility("default")))
+
+namespace driver {
+
+enum class ErrorCase : std::int32_t {
+    Correct = 0,
+    Unset = 1,
+    ErrorCaseUnknown = 2,
+    IncorrectArgumnts = 3,
+    ConnectionError = 4,
+    UnableToOpenSerialPort = 5,
+    BoostErrorUnknown = 6,
+    BoostTimeOut = 7,
+    HandleNull = 8,
+    HandleInvalid = 9,
+    HandleDoesNotExist = 10,
+    ParamTypeUnknown = 11,
+    ParamTypeUnsupported = 12,
+    ParamTypeIsNotSetToGet = 13,
+    OptionUnknown = 14,
+    OptionUnsupported = 15,
+    OptionIsNotSetToGet = 16,
+    ParamValueUnknown = 17,
+    ParamValueUnsupported = 18,
+    ParamValueUnset = 19,
+    CommandUnknown = 20,
+    CommandUnsupported = 21,
+    DeviceResponseIncorrectFormat = 22,
+    DeviceUnexpectedResponse = 23,
+    DeviceReturnsError = 24,
+    DeviceIsNotStabilized = 25,
+    UnknownExceptionWasCaught = 26,
+    OpenCheckValuesIsNotEq = 27,
+    JSONKeyMissing = 28,
+    JSONAnotherFileExtension = 29,
+    JSONFileDoesNotExist = 30,
+    JSONFileParsingProblem = 31,
+    CommandLineIncorrectArgument = 32,
+    UnableToOpenFile = 33,
+    WrongModelChosen = 34,
+    EscapeClicked = 35,
+    LogicDeviceJSONError = 36,
+    LogicDeviceNotFound = 37,
+    NotAllParamsAreSetInLogicDevice = 38,
+};
+
+enum class Command : std::int32_t {
+    Unset = 0,
+    SetScalesModel,
+    GetScalesModel,
+    SetFirmwareVersion1,
+    GetFirmwareVersion1,
+    GetFirmwareVersion2,
+    SetProtocolVersion,
+    GetProtocolVersion,
+    SetSerialNumber,
+    GetSerialNumber,
+    SetMaxWeight,  // 10
+    GetMaxWeight,
+    SetDiscret,
+    GetDiscret,
+    SetValueOfAutoSetToZero,
+    GetValueOfAutoSetToZero,
+    SetTimeOfAutoSetToZero,
+    GetTimeOfAutoSetToZero,
+    SetRangeOfAutoSetToZero,
+    GetRangeOfAutoSetToZero,
+    SetRangeOfKeyToZero,  // 20
+    GetRangeOfKeyToZero,
+    SetRangeOfTare,
+    GetRangeOfTare,
+    SetRangeOfOverloads,
+    GetRangeOfOverloads,
+    SetAutoOff,
+    GetAutoOff,
+    SetLightLevel,
+    GetLightLevel,
+    SetWeightCalibration,  // 30
+    GetWeightCalibration,
+    ZeroScaleCalibration,
+    WeightScaleCalibration,
+    SetWeightScaleCalibrationParameters,
+    Reboot,
+    SetCountOfCalibration,
+    GetCountOfCalibration,
+    SetModeOfCalibration,
+    GetModeOfCalibration,
+    SetUnitOfMeasure,  // 40
+    GetUnitOfMeasure,
+    SetUnitOfMeasure2,
+    GetUnitOfMeasure2,
+    SetPowerSavingMode,
+    GetPowerSavingMode,
+    Init,
+    SetCell1,
+    SetCell2,
+    GetProtocolAuto,
+    StatusOfWeightChannelAuto,  // 50
+    StatusOfWeightChannel,
+    SetZero,
+    SetTare,
+    SpecifyTare,
+    POSStatusOfWeightChannel,
+    CASStatusOfWeightChannel,
+    CASActiveStatusOfWeightChannel,
+    POSSetZero,
+    POSSetTare,
+    POSSpecifyTare,  // 60
+    CASSetZero,
+    CASSetTare,
+    OKASetZero,
+    OKAStatusOfWeightChannel,
+    OKASpecifyTare,  // 65
+};
+
+enum class ParamType : std::int32_t {
+    Unset = 0,
+    ScalesModel,
+    FirmwareVersion1,
+    FirmwareVersion2,
+    ProtocolVersion,
+    SerialNumber,
+    MaxWeight,
+    Discret,
+    ValueOfAutoSetToZero,
+    TimeOfAutoSetToZero,
+    RangeOfAutoSetToZero,  // 10
+    RangeOfKeyToZero,
+    RangeOfTare,
+    RangeOfOverloads,
+    AutoOff,
+    LightLevel,
+    WeightCalibration,
+    WeightScaleCalibrationParameters,
+    ModeOfCalibration,
+    CountOfCalibration,
+    UnitOfMeasure,  // 20
+    PowerSavingMode,
+    WeightState,
+    Weight,
+    Tare,
+    Cell,  // 25
+};
+
+enum class Option : std::int32_t {
+    Unset = 0,
+    BaudRate,
+    CharacterSize,
+    StopBits,
+    Parity,
+    FlowControl,
+    ReuseAddress,
+    KeepAlive,
+};
+
+enum class LogicDeviceParamType : std::int32_t {
+    IsCurrent = 0,
+    ID,
+    Name,
+    ConnectionType,
+    EndPoint,
+    BaudRate,
+    Model,
+    Protocol,
+};
+
+enum class Language : std::int32_t {
+    Russian = 1,
+    English = 2,
+};
+
+// Opaque address of a device; 0 means none.
+using DeviceHandle = void*;
+using LogicDeviceId = std::uint32_t;
+using LoggingSettings = std::map<std::string, std::string>;
+
+}  // namespace driver
+
+extern "C" {
+DRIVER_API std::int32_t create(driver::DeviceHandle* handle);
+DRIVER_API std::int32_t destroy(driver::DeviceHandle* handle);
+// Exported as "open" and "close" under the non-default version DRIVER_1, so they never
+// stand in for the C library's open/close in the caller or in the library itself.
+// C++ callers use these names; a run-time binder uses dlvsym(lib, "open", "DRIVER_1").
+DRIVER_API std::int32_t driver_open(driver::DeviceHandle* handle, driver::LogicDeviceId id);
+DRIVER_API std::int32_t driver_close(driver::DeviceHandle* handle);
+DRIVER_API std::int32_t is_open(driver::DeviceHandle* handle, bool& flag);
+DRIVER_API std::int32_t set_param(driver::DeviceHandle handle, const driver::ParamType& ptype, const std::string& value);
+DRIVER_API std::int32_t get_param(driver::DeviceHandle handle, const driver::ParamType& ptype, std::string& value);
+DRIVER_API std::int32_t get_input_param(driver::DeviceHandle handle, const driver::ParamType& ptype, std::string& value);
+DRIVER_API std::int32_t set_option(driver::DeviceHandle handle, const driver::Option& option, const std::string& value);
+DRIVER_API std::int32_t get_option(driver::DeviceHandle handle, const driver::Option& option, std::string& value);
+DRIVER_API std::int32_t execute_command(driver::DeviceHandle handle, const driver::Command& command);
+DRIVER_API std::int32_t get_error_case_description(const driver::ErrorCase& ecase, const std::int32_t& language,
+                                                   std::wstring& description);
+DRIVER_API std::int32_t change_logging_config_file(const driver::LoggingSettings& settings);
+DRIVER_API std::int32_t get_data_from_log_config_file(driver::LoggingSettings& settings);
+DRIVER_API std::int32_t LoggingSetMode(const std::uint32_t& mode);
+DRIVER_API std::int32_t GetLoggingPath(std::string& path);
+DRIVER_API std::int32_t GetCurrentVersion(std::string& version);
+DRIVER_API std::int32_t add_logic_device(driver::DeviceHandle handle, driver::LogicDeviceId& id);
+DRIVER_API std::int32_t delete_logic_device(driver::DeviceHandle handle, const driver::LogicDeviceId& id);
+DRIVER_API std::int32_t set_logic_device_param(driver::DeviceHandle handle, const driver::LogicDeviceId& id,
+                                               const driver::LogicDeviceParamType& ptype, const std::string& value);
+DRIVER_API std::int32_t get_logic_device_param(driver::DeviceHandle handle, const driver::LogicDeviceId& id,
+                                               const driver::LogicDeviceParamType& ptype, std::string& value);
+DRIVER_API std::int32_t get_current_logic_device_id(driver::DeviceHandle handle, driver::LogicDeviceId& id);
+DRIVER_API std::int32_t set_current_logic_device(driver::DeviceHandle handle, const driver::LogicDeviceId& id);
+DRIVER_API std::int32_t get_all_sorted_logic_device_id(driver::DeviceHandle handle,
+                                                       std::vector<driver::LogicDeviceId>& ids);
+DRIVER_API std::int32_t get_protocol(driver::DeviceHandle handle, std::string& protocol);
+}
+
+__asm__(".symver driver_open, open@DRIVER_1");
+__asm__(".symver driver_close, close@DRIVER_1");
+
+#define DRIVER_VERSION_NODE "DRIVER_1"
