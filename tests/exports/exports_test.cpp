@@ -1,0 +1,231 @@
+// The exported interface as a caller sees it, through libdriver.so.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+#include "support/temp-dir.h"
+
+using driver::Command;
+using driver::DeviceHandle;
+using driver::ErrorCase;
+using driver::LogicDeviceId;
+using driver::LogicDeviceParamType;
+using driver::Option;
+using driver::ParamType;
+
+namespace {
+
+constexpr std::int32_t Code(ErrorCase e) { return static_cast<std::int32_t>(e); }
+
+std::string ReadLog() {
+    std::string folder;
+    GetLoggingPath(folder);
+    std::ifstream in(folder + "/driver.log");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class Exports : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(create(&handle_), Code(ErrorCase::Correct)); }
+    void TearDown() override {
+        if (handle_ != nullptr) destroy(&handle_);
+    }
+    DeviceHandle handle_ = nullptr;
+};
+
+// Calls every device export with handle h and returns the codes in a fixed order.
+std::vector<std::int32_t> CallEveryDeviceExport(DeviceHandle h) {
+    std::vector<std::int32_t> codes;
+    std::string text = "kept";
+    bool flag = true;
+    LogicDeviceId id = 7;
+    std::vector<LogicDeviceId> ids{9};
+    const ParamType weight = ParamType::Weight;
+    const Option baud = Option::BaudRate;
+    const Command status = Command::StatusOfWeightChannel;
+    const LogicDeviceParamType name = LogicDeviceParamType::Name;
+    DeviceHandle copy = h;
+    codes.push_back(driver_open(&copy, 1));
+    codes.push_back(driver_close(&copy));
+    codes.push_back(is_open(&copy, flag));
+    codes.push_back(set_param(h, weight, "5"));
+    codes.push_back(get_param(h, weight, text));
+    codes.push_back(get_input_param(h, weight, text));
+    codes.push_back(set_option(h, baud, "9600"));
+    codes.push_back(get_option(h, baud, text));
+    codes.push_back(execute_command(h, status));
+    codes.push_back(add_logic_device(h, id));
+    codes.push_back(delete_logic_device(h, id));
+    codes.push_back(set_logic_device_param(h, id, name, "x"));
+    codes.push_back(get_logic_device_param(h, id, name, text));
+    codes.push_back(get_current_logic_device_id(h, id));
+    codes.push_back(set_current_logic_device(h, id));
+    codes.push_back(get_all_sorted_logic_device_id(h, ids));
+    codes.push_back(get_protocol(h, text));
+    // Outputs keep what they held.
+    EXPECT_EQ(text, "kept");
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(id, 7u);
+    EXPECT_EQ(ids, std::vector<LogicDeviceId>{9});
+    return codes;
+}
+
+}  // namespace
+
+TEST(ExportHandles, EveryDeviceExportRefusesNullUnknownAndDestroyedHandles) {
+    const std::vector<std::int32_t> invalid(17, Code(ErrorCase::HandleInvalid));
+    EXPECT_EQ(CallEveryDeviceExport(nullptr), invalid);
+
+    int notADevice = 0;
+    EXPECT_EQ(CallEveryDeviceExport(&notADevice), invalid);
+
+    DeviceHandle h = nullptr;
+    ASSERT_EQ(create(&h), Code(ErrorCase::Correct));
+    DeviceHandle stale = h;
+    ASSERT_EQ(destroy(&h), Code(ErrorCase::Correct));
+    EXPECT_EQ(h, nullptr);
+    EXPECT_EQ(CallEveryDeviceExport(stale), invalid);
+    EXPECT_NE(ReadLog().find("DeviceManager::GetDevicePosition(), dhandle is nullptr."), std::string::npos);
+    EXPECT_NE(ReadLog().find("DeviceManager::GetDevicePosition(), dhandle was not found."), std::string::npos);
+}
+
+TEST(ExportHandles, CreateAndDestroy) {
+    DeviceHandle first = nullptr, second = nullptr;
+    ASSERT_EQ(create(&first), Code(ErrorCase::Correct));
+    ASSERT_EQ(create(&second), Code(ErrorCase::Correct));
+    EXPECT_NE(first, nullptr);
+    EXPECT_NE(first, second);
+
+    DeviceHandle copy = first;
+    EXPECT_EQ(destroy(&first), Code(ErrorCase::Correct));
+    EXPECT_EQ(destroy(&copy), Code(ErrorCase::HandleDoesNotExist));
+    DeviceHandle none = nullptr;
+    EXPECT_EQ(destroy(&none), Code(ErrorCase::HandleNull));
+    EXPECT_EQ(create(nullptr), Code(ErrorCase::IncorrectArgumnts));
+
+    // The second device still works.
+    EXPECT_EQ(set_param(second, ParamType::Weight, "5"), Code(ErrorCase::Correct));
+    EXPECT_EQ(destroy(&second), Code(ErrorCase::Correct));
+}
+
+TEST_F(Exports, IsOpenAnswersForAFreshDeviceAndLeavesTheFlagForAnUnknownHandle) {
+    bool flag = true;
+    EXPECT_EQ(is_open(&handle_, flag), Code(ErrorCase::Correct));
+    EXPECT_FALSE(flag);
+
+    int other = 0;
+    DeviceHandle unknown = &other;
+    flag = true;
+    EXPECT_EQ(is_open(&unknown, flag), Code(ErrorCase::HandleInvalid));
+    EXPECT_TRUE(flag);
+}
+
+TEST_F(Exports, ParameterStoreKeepsInputAndOutputApart) {
+    std::string value;
+    EXPECT_EQ(set_param(handle_, ParamType::Weight, "5"), Code(ErrorCase::Correct));
+    EXPECT_EQ(get_input_param(handle_, ParamType::Weight, value), Code(ErrorCase::Correct));
+    EXPECT_EQ(value, "5");
+
+    value = "old";
+    EXPECT_EQ(get_param(handle_, ParamType::Weight, value), Code(ErrorCase::ParamTypeIsNotSetToGet));
+    EXPECT_EQ(value, "");  // the work returned normally: the empty text is assigned
+
+    EXPECT_EQ(set_param(handle_, ParamType::SerialNumber, ""), Code(ErrorCase::Correct));
+    EXPECT_EQ(get_input_param(handle_, ParamType::SerialNumber, value), Code(ErrorCase::ParamTypeIsNotSetToGet));
+
+    EXPECT_EQ(set_param(handle_, ParamType::Weight, "6"), Code(ErrorCase::Correct));
+    EXPECT_EQ(get_input_param(handle_, ParamType::Weight, value), Code(ErrorCase::Correct));
+    EXPECT_EQ(value, "6");
+}
+
+TEST_F(Exports, ValuesOutsideTheVocabularyNeverReportSuccess) {
+    const auto badCommand = static_cast<Command>(66);
+    EXPECT_EQ(execute_command(handle_, badCommand), Code(ErrorCase::CommandUnknown));
+
+    const auto badParam = static_cast<ParamType>(26);
+    std::string value = "kept";
+    EXPECT_EQ(set_param(handle_, badParam, "1"), Code(ErrorCase::ParamTypeUnknown));
+    EXPECT_EQ(get_param(handle_, badParam, value), Code(ErrorCase::ParamTypeUnknown));
+    EXPECT_EQ(value, "kept");
+
+    const auto badOption = static_cast<Option>(8);
+    EXPECT_EQ(set_option(handle_, badOption, "1"), Code(ErrorCase::OptionUnknown));
+
+    std::wstring description = L"kept";
+    const ErrorCase correct = ErrorCase::Correct;
+    const std::int32_t russian = 1, english = 2, unknownLanguage = 3;
+    EXPECT_EQ(get_error_case_description(correct, unknownLanguage, description), Code(ErrorCase::IncorrectArgumnts));
+    EXPECT_EQ(description, L"kept");
+    const ErrorCase noText = ErrorCase::ErrorCaseUnknown;
+    EXPECT_EQ(get_error_case_description(noText, russian, description), Code(ErrorCase::IncorrectArgumnts));
+    const auto badCase = static_cast<ErrorCase>(39);
+    EXPECT_EQ(get_error_case_description(badCase, english, description), Code(ErrorCase::IncorrectArgumnts));
+
+    const std::uint32_t badMode = 4;
+    EXPECT_EQ(LoggingSetMode(badMode), Code(ErrorCase::IncorrectArgumnts));
+
+    const auto badLogicParam = static_cast<LogicDeviceParamType>(8);
+    EXPECT_EQ(get_logic_device_param(handle_, 1, badLogicParam, value), Code(ErrorCase::IncorrectArgumnts));
+    EXPECT_NE(ReadLog().find("RunFunction() catch (...), Driver::execute_command(), ecase: Correct"),
+              std::string::npos);
+}
+
+TEST(ExportDescriptions, TextsInBothLanguages) {
+    std::wstring text;
+    const ErrorCase correct = ErrorCase::Correct;
+    const std::int32_t russian = 1, english = 2;
+    EXPECT_EQ(get_error_case_description(correct, english, text), Code(ErrorCase::Correct));
+    EXPECT_EQ(text, L"Success");
+    EXPECT_EQ(get_error_case_description(correct, russian, text), Code(ErrorCase::Correct));
+    EXPECT_EQ(text, L"Успешно");
+}
+
+TEST(ExportMisc, VersionAndLoggingPathNeedNoHandle) {
+    std::string version, path;
+    EXPECT_EQ(GetCurrentVersion(version), Code(ErrorCase::Correct));
+    EXPECT_EQ(version, "1.1.3");
+    EXPECT_EQ(GetLoggingPath(path), Code(ErrorCase::Correct));
+    EXPECT_EQ(path, std::string(std::getenv("APPDATA")) + "/NORVELL/Ponderix/logs");
+}
+
+TEST_F(Exports, OptionsAndCommandsNeedAnOpenConnection) {
+    std::string value = "kept";
+    EXPECT_EQ(set_option(handle_, Option::BaudRate, "9600"), Code(ErrorCase::ConnectionError));
+    EXPECT_EQ(get_option(handle_, Option::BaudRate, value), Code(ErrorCase::ConnectionError));
+    EXPECT_EQ(execute_command(handle_, Command::StatusOfWeightChannel), Code(ErrorCase::ConnectionError));
+}
+
+TEST_F(Exports, OpenRefusesAnUnknownConnectionType) {
+    LogicDeviceId id = 0;
+    ASSERT_EQ(add_logic_device(handle_, id), Code(ErrorCase::Correct));
+    const std::pair<LogicDeviceParamType, std::string> fields[] = {
+        {LogicDeviceParamType::Name, "pigeon"},      {LogicDeviceParamType::ConnectionType, "Pigeon Post"},
+        {LogicDeviceParamType::EndPoint, "roof"},    {LogicDeviceParamType::BaudRate, "9600"},
+        {LogicDeviceParamType::Model, "auto"},       {LogicDeviceParamType::Protocol, "POS2K"}};
+    for (const auto& [type, text] : fields) ASSERT_EQ(set_logic_device_param(handle_, id, type, text), 0);
+    EXPECT_EQ(driver_open(&handle_, id), Code(ErrorCase::ParamValueUnsupported));
+    bool flag = true;
+    EXPECT_EQ(is_open(&handle_, flag), Code(ErrorCase::Correct));
+    EXPECT_FALSE(flag);
+    std::string protocol;
+    EXPECT_EQ(get_protocol(handle_, protocol), Code(ErrorCase::Correct));
+    EXPECT_EQ(protocol, "POS2K");
+}
+
+TEST_F(Exports, OpenOfAMissingSerialPortAndOfAnIncompleteLogicDevice) {
+    LogicDeviceId id = 0;
+    ASSERT_EQ(add_logic_device(handle_, id), Code(ErrorCase::Correct));
+    EXPECT_EQ(driver_open(&handle_, id), Code(ErrorCase::NotAllParamsAreSetInLogicDevice));
+    EXPECT_EQ(driver_open(&handle_, 4242), Code(ErrorCase::LogicDeviceNotFound));
+
+    const std::pair<LogicDeviceParamType, std::string> fields[] = {
+        {LogicDeviceParamType::Name, "usb"},     {LogicDeviceParamType::ConnectionType, "Serial Port"},
+        {LogicDeviceParamType::EndPoint, "/dev/ttyUSB-not-there"}, {LogicDeviceParamType::BaudRate, "9600"},
+        {LogicDeviceParamType::Model, "auto"},   {LogicDeviceParamType::Protocol, "POS2K"}};
+    for (const auto& [type, text] : fields) ASSERT_EQ(set_logic_device_param(handle_, id, type, text), 0);
+    EXPECT_EQ(driver_open(&handle_, id), Code(ErrorCase::UnableToOpenSerialPort));
+    EXPECT_EQ(execute_command(handle_, Command::StatusOfWeightChannel), Code(ErrorCase::ConnectionError));
+}
