@@ -1,0 +1,59 @@
+#include "scale-engine.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "cas-protocol.h"
+#include "native-protocol.h"
+#include "oka-protocol.h"
+#include "pos-protocol.h"
+
+namespace scale_sim {
+namespace {
+
+// A longer service line is garbage; the scale drops it rather than wait forever.
+constexpr std::size_t kMaxServiceLine = 256;
+
+bool StartsServiceLine(std::uint8_t b) {
+    return b == 'G' || b == 'S';
+}
+
+}  // namespace
+
+std::vector<Reply> ScaleEngine::Feed(std::span<const std::uint8_t> bytes) {
+    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+    std::vector<Reply> replies;
+    while (!buffer_.empty()) {
+        ParseStep step = Step(buffer_);
+        if (step.consumed == 0) break;
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(step.consumed));
+        if (step.reply) replies.push_back(std::move(*step.reply));
+    }
+    return replies;
+}
+
+ParseStep ScaleEngine::Step(std::span<const std::uint8_t> input) {
+    if (state_.pro && StartsServiceLine(input[0])) return NativeStep(input);
+    switch (state_.protocol) {
+        case RetailProtocol::Pos:
+            return PosConsume(input, state_);
+        case RetailProtocol::Cas:
+            return CasConsume(input, state_, false);
+        case RetailProtocol::CasActive:
+            return CasConsume(input, state_, true);
+        case RetailProtocol::Oka:
+            return OkaConsume(input, state_);
+    }
+    return {input.size(), std::nullopt};
+}
+
+ParseStep ScaleEngine::NativeStep(std::span<const std::uint8_t> input) {
+    static constexpr std::uint8_t kEnd[] = {'\r', '\n'};
+    auto end = std::search(input.begin(), input.end(), std::begin(kEnd), std::end(kEnd));
+    if (end == input.end()) return {input.size() > kMaxServiceLine ? input.size() : 0, std::nullopt};
+    std::string_view line(reinterpret_cast<const char*>(input.data()), static_cast<std::size_t>(end - input.begin()));
+    std::size_t consumed = line.size() + 2;
+    return {consumed, Reply{ToBytes(NativeAnswer(line, state_)), false, std::nullopt}};
+}
+
+}  // namespace scale_sim
