@@ -2,10 +2,10 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <type_traits>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "driver/driver.h"
 
@@ -43,9 +43,12 @@ void Restart(const std::string& folder);
 
 template <class T>
 std::string ToText(const T& value) {
-    if constexpr (std::is_same_v<T, bool>) return value ? "true" : "false";
-    else if constexpr (std::is_arithmetic_v<T>) return std::to_string(value);
-    else return std::string(value);
+    if constexpr (std::is_same_v<T, bool>)
+        return value ? "true" : "false";
+    else if constexpr (std::is_arithmetic_v<T>)
+        return std::to_string(value);
+    else
+        return std::string(value);
 }
 
 }  // namespace logging
