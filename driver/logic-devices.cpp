@@ -1,0 +1,565 @@
+#include "logic-devices.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+// Boost 1.74 json_parser still pulls in the old global bind placeholders.
+#define BOOST_BIND_GLOBAL_PLACEHOLDERS
+#include <boost/filesystem.hpp>
+#include <boost/property_tree/json_parser.hpp>
+
+#include "app-data.h"
+#include "defines.h"
+#include "driver-error.h"
+#include "logging.h"
+
+namespace driver {
+
+namespace {
+
+constexpr std::string_view kUnit = "logic-devices";
+constexpr const char* kFileName = "logic-devices-connection-config.json";
+constexpr const char* kDevicesKey = "devices";
+
+constexpr std::array kStoredTypes = {LogicDeviceParamType::IsCurrent,      LogicDeviceParamType::Name,
+                                     LogicDeviceParamType::ConnectionType, LogicDeviceParamType::EndPoint,
+                                     LogicDeviceParamType::BaudRate,       LogicDeviceParamType::Model,
+                                     LogicDeviceParamType::Protocol};
+
+// Reads errno before anything else can touch it.
+[[noreturn]] void ThrowErrno(std::string_view action, const std::string& path) {
+    const int code = errno;
+    throw std::system_error(code, std::generic_category(), std::string(action) + " " + path);
+}
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    int get() const { return fd_; }
+    int Close() { return ::close(std::exchange(fd_, -1)); }
+
+private:
+    int fd_;
+};
+
+std::string ReadWholeFile(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) ThrowErrno("cannot open", path);
+    std::string text;
+    std::array<char, 4096> buffer;
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) ThrowErrno("cannot read", path);
+        if (got == 0) return text;
+        text.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+}
+
+void WriteAll(int fd, const std::string& text, const std::string& path) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) ThrowErrno("cannot write", path);
+        done += static_cast<std::size_t>(put);
+    }
+}
+
+// Best effort: the rename is already visible, this only makes it survive a power cut.
+void SyncFolderOf(const std::string& path) {
+    const auto folder = boost::filesystem::path(path).parent_path().string();
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0) ::fsync(fd.get());
+}
+
+// Moves temp onto path only when path does not exist; false when it does.
+bool MoveIfAbsent(const std::string& temp, const std::string& path) {
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EEXIST) return false;
+    if (errno != EINVAL && errno != ENOSYS) ThrowErrno("cannot create", path);
+    // File systems without the flag: a hard link refuses an existing target just as well.
+    if (::link(temp.c_str(), path.c_str()) != 0) {
+        if (errno == EEXIST) return false;
+        ThrowErrno("cannot create", path);
+    }
+    ::unlink(temp.c_str());
+    return true;
+}
+
+enum class Replace { Yes, No };
+
+// Writes through a flushed temporary file in the same folder and renames it over path, so a crash or a full
+// disk leaves the previous file whole. With Replace::No an existing file is kept and false is returned.
+bool WriteFileAtomically(const std::string& path, const std::string& text, Replace replace) {
+    std::string temp = path + ".tmp-XXXXXX";
+    UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (fd.get() < 0) ThrowErrno("cannot create", temp);
+    struct TempRemover {
+        const std::string* name;
+        ~TempRemover() {
+            if (name) ::unlink(name->c_str());
+        }
+    } remover{&temp};
+
+    if (struct stat old; replace == Replace::Yes && ::stat(path.c_str(), &old) == 0) {
+        ::fchmod(fd.get(), old.st_mode & 07777);
+    }
+    WriteAll(fd.get(), text, temp);
+    if (::fsync(fd.get()) != 0) ThrowErrno("cannot flush", temp);
+    if (fd.Close() != 0) ThrowErrno("cannot close", temp);
+
+    if (replace == Replace::No) {
+        if (!MoveIfAbsent(temp, path)) return false;
+    } else if (::rename(temp.c_str(), path.c_str()) != 0) {
+        ThrowErrno("cannot replace", path);
+    }
+    remover.name = nullptr;
+    SyncFolderOf(path);
+    return true;
+}
+
+std::string Serialize(const boost::property_tree::ptree& doc) {
+    std::ostringstream text;
+    boost::property_tree::write_json(text, doc, true);
+    return text.str();
+}
+
+// Canonical positive decimal only, so the key can always be rebuilt from the id.
+std::optional<LogicDeviceId> ParseId(const std::string& key) {
+    if (key.empty() || key.front() == '0') return std::nullopt;
+    LogicDeviceId id = 0;
+    const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), id);
+    if (error != std::errc() || end != key.data() + key.size()) return std::nullopt;
+    return id;
+}
+
+std::string Key(LogicDeviceId id) {
+    return std::to_string(id);
+}
+
+// Looks a member up by its exact key; the tree's path syntax would split keys at dots.
+template <class Tree>
+Tree* FindChild(Tree& tree, const std::string& key) {
+    const auto found = tree.find(key);
+    return found == tree.not_found() ? nullptr : &found->second;
+}
+
+template <class Tree>
+Tree* FindDevice(Tree& doc, LogicDeviceId id) {
+    Tree* devices = FindChild(doc, kDevicesKey);
+    return devices ? FindChild(*devices, Key(id)) : nullptr;
+}
+
+boost::property_tree::ptree DeviceTree(const std::array<const char*, kStoredTypes.size()>& values) {
+    boost::property_tree::ptree device;
+    for (std::size_t i = 0; i < kStoredTypes.size(); ++i) {
+        device.push_back({ToJsonString(kStoredTypes[i]), boost::property_tree::ptree(values[i])});
+    }
+    return device;
+}
+
+std::string EnglishDescription(ErrorCase ecase) {
+    std::string text;
+    for (wchar_t c : Description(ecase, static_cast<std::int32_t>(Language::English))) {
+        text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    }
+    return text;
+}
+
+}  // namespace
+
+LogicDeviceManager::LogicDeviceManager() {
+    LogTrace(kUnit, "LogicDeviceManager::LogicDeviceManager()");
+    if (AppDataRoot().empty()) {
+        LogError(kUnit, "LogicDeviceManager::LogicDeviceManager(),Environment variable APPDATA is not set.");
+        throw DriverError(ErrorCase::LogicDeviceJSONError,
+                          "Cannot create logic-devices-connection-config.json file directory. Environment "
+                          "variable APPDATA is not set.");
+    }
+
+    const std::string folder = PonderixFolder();
+    boost::system::error_code error;
+    if (!boost::filesystem::is_directory(folder, error)) {
+        boost::filesystem::create_directories(folder, error);
+        if (error || !boost::filesystem::is_directory(folder, error)) {
+            LogError(kUnit, "LogicDeviceManager::LogicDeviceManager(), failed to create directory [@]", folder);
+            throw DriverError(ErrorCase::LogicDeviceJSONError,
+                              "Cannot create logic-devices-connection-config.json file directory");
+        }
+        LogInfo(kUnit, "LogicDeviceManager::LogicDeviceManager(), created directory [@]", folder);
+    }
+
+    filePath_ = folder + "/" + kFileName;
+    const bool created = !boost::filesystem::exists(filePath_, error) && CreateDefaultJson();
+    if (!created) UploadExistingJson();
+    UploadLogicDevices();
+}
+
+bool LogicDeviceManager::CreateDefaultJson() {
+    Tree devices;
+    devices.push_back(
+        {Key(1), DeviceTree({"true", "default name", "Serial Port", "/dev/ttyS0", "9600", "auto", "auto"})});
+    Tree doc;
+    doc.push_back({kDevicesKey, std::move(devices)});
+    try {
+        if (!WriteFileAtomically(filePath_, Serialize(doc), Replace::No)) return false;
+    } catch (const std::exception& e) {
+        LogError(kUnit, "LogicDeviceManager::CreateDefaultJson(), failed writing to json file: @", e.what());
+        throw DriverError(ErrorCase::UnableToOpenFile, "Failed writing to json file");
+    }
+    document_ = std::move(doc);
+    return true;
+}
+
+void LogicDeviceManager::UploadExistingJson() {
+    constexpr std::string_view failure = "LogicDeviceManager::UploadExistingJson(), failed reading from json file: @";
+    std::string text;
+    try {
+        text = ReadWholeFile(filePath_);
+    } catch (const std::system_error& e) {
+        LogError(kUnit, failure, e.what());
+        throw DriverError(ErrorCase::UnableToOpenFile, "Failed reading from json file");
+    }
+    std::istringstream in(text);
+    try {
+        boost::property_tree::read_json(in, document_);
+    } catch (const boost::property_tree::ptree_error& e) {
+        LogError(kUnit, failure, e.what());
+        throw DriverError(ErrorCase::LogicDeviceJSONError, "Failed reading from json file");
+    }
+}
+
+void LogicDeviceManager::UploadLogicDevices() {
+    ErrorCase ecase = ErrorCase::Correct;
+    const auto ids = SortedIds(document_, ecase);
+    if (ecase != ErrorCase::Correct) throw DriverError(ecase, EnglishDescription(ecase));
+
+    for (const LogicDeviceId id : ids) {
+        auto device = std::make_shared<LogicDeviceParameters>();
+        device->SetParam(LogicDeviceParamType::ID, Key(id));
+        for (const auto type : kStoredTypes) {
+            device->SetParam(type, GetDeviceParamFromJSON(document_, id, ToJsonString(type), ecase));
+            if (ecase != ErrorCase::Correct) throw DriverError(ecase, EnglishDescription(ecase));
+        }
+        if (device->IsMarkedCurrent()) {  // ascending order: the largest marked id wins
+            current_ = device;
+            currentId_ = id;
+        }
+        devices_.emplace(id, std::move(device));
+    }
+}
+
+std::vector<LogicDeviceId> LogicDeviceManager::SortedIds(const Tree& doc, ErrorCase& ecase) const {
+    if (doc.empty()) {
+        LogError(kUnit, "LogicDeviceManager::GetAllSortedID(), json data is empty");
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return {};
+    }
+    const auto devices = FindChild(doc, kDevicesKey);
+    if (!devices || devices->empty()) {
+        LogError(kUnit, "LogicDeviceManager::GetAllSortedID(), no device found");
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return {};
+    }
+    std::vector<LogicDeviceId> ids;
+    for (const auto& member : *devices) {
+        const auto id = ParseId(member.first);
+        if (!id) {
+            LogError(kUnit, "LogicDeviceManager::GetAllSortedID(), device id [@] is not a positive number",
+                     member.first);
+            ecase = ErrorCase::LogicDeviceJSONError;
+            return {};
+        }
+        ids.push_back(*id);
+    }
+    std::sort(ids.begin(), ids.end());
+    if (const auto twice = std::adjacent_find(ids.begin(), ids.end()); twice != ids.end()) {
+        LogError(kUnit, "LogicDeviceManager::GetAllSortedID(), device id [@] appears twice", *twice);
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return {};
+    }
+    return ids;
+}
+
+// The smallest id not in use. This is what a set of every gap below the largest id plus every deleted id
+// would hand out, without holding billions of gaps when the file has one large id.
+LogicDeviceId LogicDeviceManager::GetFreeIDFromJSON(const Tree& doc, ErrorCase& ecase) const {
+    ErrorCase local = ErrorCase::Correct;
+    const auto ids = SortedIds(doc, local);
+    if (local != ErrorCase::Correct) {
+        ecase = local;
+        return 0;
+    }
+    LogicDeviceId next = 1;
+    for (const LogicDeviceId id : ids) {
+        if (id != next) break;
+        ++next;
+    }
+    return next;
+}
+
+LogicDeviceId LogicDeviceManager::AddLogicDeviceToJSON(Tree& doc, ErrorCase& ecase) const {
+    if (doc.empty()) {
+        LogError(kUnit, "LogicDeviceManager::AddLogicDeviceToJSON(), json data is empty");
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return 0;
+    }
+    const auto devices = FindChild(doc, kDevicesKey);
+    if (!devices || devices->empty()) {
+        LogError(kUnit, "LogicDeviceManager::AddLogicDeviceToJSON(), no devices found");
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return 0;
+    }
+    ErrorCase local = ErrorCase::Correct;
+    const LogicDeviceId id = GetFreeIDFromJSON(doc, local);
+    if (local != ErrorCase::Correct) {
+        ecase = local;
+        return 0;
+    }
+    devices->push_back({Key(id), DeviceTree({"false", "", "", "", "", "", ""})});
+    return id;
+}
+
+void LogicDeviceManager::DeleteLogicDeviceFronJSON(Tree& doc, LogicDeviceId id, ErrorCase& ecase) const {
+    const auto devices = FindChild(doc, kDevicesKey);
+    if (!devices || devices->size() <= 1) {
+        LogError(kUnit, "LogicDeviceManager::DeleteLogicDeviceFronJSON(), only one device left");
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return;
+    }
+    const auto found = devices->find(Key(id));
+    if (found == devices->not_found()) {
+        LogError(kUnit, "LogicDeviceManager::DeleteLogicDeviceFronJSON(), device id [@] not found", id);
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return;
+    }
+    devices->erase(devices->to_iterator(found));
+}
+
+std::string LogicDeviceManager::GetDeviceParamFromJSON(const Tree& doc, LogicDeviceId id, const std::string& key,
+                                                       ErrorCase& ecase) const {
+    LogTrace(kUnit, "LogicDeviceParameters::GetDeviceParamFromJSON(), by key [@]", key);
+    const Tree* device = FindDevice(doc, id);
+    if (!device) {
+        LogError(kUnit, "LogicDeviceManager::GetDeviceParamFromJSON(), device id [@] not found", id);
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return {};
+    }
+    const Tree* value = FindChild(*device, key);
+    if (!value) {
+        LogError(kUnit, "LogicDeviceManager::GetDeviceParamFromJSON(), key [@] of device id [@] not found", key, id);
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return {};
+    }
+    if (!value->empty()) {  // an object or array where a text belongs could never be written back
+        LogError(kUnit, "LogicDeviceManager::GetDeviceParamFromJSON(), key [@] of device id [@] is not a text", key,
+                 id);
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return {};
+    }
+    return value->data();
+}
+
+void LogicDeviceManager::SetDeviceParamAtJSON(Tree& doc, LogicDeviceId id, const std::string& key,
+                                              const std::string& value, ErrorCase& ecase) const {
+    LogTrace(kUnit, "LogicDeviceManager::SetDeviceParamAtJSON(), device id [@], key [@], value [@]", id, key, value);
+    Tree* device = FindDevice(doc, id);
+    if (!device) {
+        LogError(kUnit, "LogicDeviceManager::SetDeviceParamAtJSON(), device id [@] not found", id);
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return;
+    }
+    Tree* found = FindChild(*device, key);
+    if (!found) {
+        LogError(kUnit, "LogicDeviceManager::SetDeviceParamAtJSON(), key [@] of device id [@] not found", key, id);
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return;
+    }
+    found->data() = value;
+}
+
+void LogicDeviceManager::CheckIfParamIsSet(LogicDeviceId id, LogicDeviceParamType type, ErrorCase& ecase) const {
+    LogTrace(kUnit, "LogicDeviceParameters::CheckIfParamIsSet(), check param [@]", ToString(type));
+    ErrorCase local = ErrorCase::Correct;
+    const std::string value = GetDeviceParamFromJSON(document_, id, ToJsonString(type), local);
+    if (local != ErrorCase::Correct) {
+        ecase = local;
+        return;
+    }
+    if (value.empty()) {
+        LogError(kUnit, "LogicDeviceParameters::CheckIfParamIsSet(), param [@] is not set, cant't open",
+                 ToString(type));
+        ecase = ErrorCase::NotAllParamsAreSetInLogicDevice;
+    }
+}
+
+void LogicDeviceManager::Commit(Tree doc, std::string_view failureLog) {
+    try {
+        WriteFileAtomically(filePath_, Serialize(doc), Replace::Yes);
+    } catch (const std::exception& e) {
+        LogError(kUnit, failureLog, e.what());
+        throw DriverError(ErrorCase::UnableToOpenFile, "Failed writing to json file");
+    }
+    document_ = std::move(doc);
+}
+
+LogicDeviceId LogicDeviceManager::AddLogicDevice(ErrorCase& ecase) {
+    LogTrace(kUnit, "LogicDeviceManager::AddLogicDevice()");
+    if (devices_.size() >= kMaxLogicDevices) {
+        LogError(kUnit, "LogicDeviceManager::AddLogicDevice(), device limit is reached");
+        ecase = ErrorCase::LogicDeviceJSONError;
+        return 0;
+    }
+    Tree doc = document_;
+    ErrorCase local = ErrorCase::Correct;
+    const LogicDeviceId id = AddLogicDeviceToJSON(doc, local);
+    if (local != ErrorCase::Correct) {
+        ecase = local;
+        return 0;
+    }
+    Commit(std::move(doc), "LogicDeviceManager::AddLogicDeviceToJSON(), failed writing to json file: @");
+    LogInfo(kUnit, "LogicDeviceManager::AddLogicDevice(), new device created with id [@]", id);
+
+    auto device = std::make_shared<LogicDeviceParameters>();
+    device->SetParam(LogicDeviceParamType::ID, Key(id));
+    devices_.emplace(id, std::move(device));
+    return id;
+}
+
+void LogicDeviceManager::DeleteLogicDevice(LogicDeviceId id, ErrorCase& ecase) {
+    LogTrace(kUnit, "LogicDeviceManager::DeleteLogicDevice(), device id [@]", id);
+    Tree doc = document_;
+    ErrorCase local = ErrorCase::Correct;
+    DeleteLogicDeviceFronJSON(doc, id, local);
+    if (local != ErrorCase::Correct) {
+        ecase = local;
+        return;
+    }
+    Commit(std::move(doc), "LogicDeviceManager::DeleteLogicDeviceFronJSON(), failed writing to json file: @");
+    devices_.erase(id);
+    if (currentId_ == id) {  // a later open or set-current of another id starts from no current device
+        current_.reset();
+        currentId_ = 0;
+        LogInfo(kUnit, "LogicDeviceManager::DeleteLogicDevice(), deleted device [@] was current, none is now", id);
+    }
+}
+
+void LogicDeviceManager::SetLogicDeviceParam(LogicDeviceId id, LogicDeviceParamType type, const std::string& value,
+                                             ErrorCase& ecase) {
+    ApplyParamChanges({{id, type, value}}, ecase);
+}
+
+void LogicDeviceManager::ApplyParamChanges(const std::vector<ParamChange>& changes, ErrorCase& ecase) {
+    Tree doc = document_;
+    for (const auto& change : changes) {
+        LogTrace(kUnit, "LogicDeviceManager::SetLogicDeviceParam(), device id [@], ptype [@], value [@]", change.id,
+                 ToString(change.type), change.value);
+        if (change.type == LogicDeviceParamType::ID) {
+            LogError(kUnit, "LogicDeviceManager::SetLogicDeviceParam(), no need to set id in json");
+            ecase = ErrorCase::LogicDeviceJSONError;
+            return;
+        }
+        if (!devices_.contains(change.id)) {
+            LogError(kUnit, "LogicDeviceManager::SetLogicDeviceParam(), device [@] not found", change.id);
+            ecase = ErrorCase::LogicDeviceNotFound;
+            return;
+        }
+        ErrorCase local = ErrorCase::Correct;
+        SetDeviceParamAtJSON(doc, change.id, ToJsonString(change.type), change.value, local);
+        if (local != ErrorCase::Correct) {
+            ecase = local;
+            return;
+        }
+    }
+    Commit(std::move(doc), "LogicDeviceManager::SetDeviceParamAtJSON(),failed writing to json file: @");
+    for (const auto& change : changes) devices_.at(change.id)->SetParam(change.type, change.value);
+}
+
+std::string LogicDeviceManager::GetLogicDeviceParam(LogicDeviceId id, LogicDeviceParamType type, ErrorCase& ecase) {
+    LogTrace(kUnit, "LogicDeviceManager::GetLogicDeviceParam(), ptype [@]", ToString(type));
+    const auto found = devices_.find(id);
+    if (found == devices_.end()) {
+        LogError(kUnit, "LogicDeviceManager::GetLogicDeviceParam(), device id [@] not found", id);
+        ecase = ErrorCase::LogicDeviceNotFound;
+        return {};
+    }
+    return found->second->GetParam(type, ecase);
+}
+
+LogicDeviceId LogicDeviceManager::GetCurrentLogicDeviceID(ErrorCase& ecase) {
+    LogTrace(kUnit, "LogicDeviceParameters::GetCurrentLogicDeviceID()");
+    if (!current_) {
+        LogError(kUnit, "LogicDeviceParameters::GetCurrentLogicDeviceID(), no current device set");
+        ecase = ErrorCase::LogicDeviceNotFound;
+        return 0;
+    }
+    return currentId_;
+}
+
+void LogicDeviceManager::SetCurrentLogicDevice(LogicDeviceId id, ErrorCase& ecase) {
+    LogTrace(kUnit, "LogicDeviceParameters::SetCurrentLogicDevice()");
+    // Every other mark is cleared, not only the current one's: a file may carry several, and a stale one
+    // would win at the next start if its id is larger.
+    std::vector<ParamChange> changes;
+    for (const auto& [otherId, other] : devices_) {
+        if (otherId != id && other->IsMarkedCurrent())
+            changes.push_back({otherId, LogicDeviceParamType::IsCurrent, "false"});
+    }
+    changes.push_back({id, LogicDeviceParamType::IsCurrent, "true"});
+
+    ErrorCase local = ErrorCase::Correct;
+    ApplyParamChanges(changes, local);
+    if (local != ErrorCase::Correct) {
+        ecase = local;
+        return;
+    }
+    current_ = GetLogicDevice(id, ecase);
+    currentId_ = id;
+}
+
+std::vector<LogicDeviceId> LogicDeviceManager::GetAllSortedID(ErrorCase& ecase) {
+    LogTrace(kUnit, "LogicDeviceManager::GetAllSortedID()");
+    return SortedIds(document_, ecase);
+}
+
+std::shared_ptr<LogicDeviceParameters> LogicDeviceManager::GetLogicDevice(LogicDeviceId id, ErrorCase& ecase) {
+    LogTrace(kUnit, "LogicDeviceParameters::GetLogicDevice(), device id is [@]", id);
+    const auto found = devices_.find(id);
+    if (found == devices_.end()) {
+        LogError(kUnit, "LogicDeviceParameters::GetLogicDevice(), device id [@] not found", id);
+        ecase = ErrorCase::LogicDeviceNotFound;
+        return nullptr;
+    }
+    return found->second;
+}
+
+void LogicDeviceManager::AreAllParametersSet(LogicDeviceId id, ErrorCase& ecase) {
+    LogTrace(kUnit, "LogicDeviceParameters::AreAllParametersSet()");
+    for (const auto type : kStoredTypes) {
+        ErrorCase local = ErrorCase::Correct;
+        CheckIfParamIsSet(id, type, local);
+        if (local != ErrorCase::Correct) {
+            ecase = local;
+            return;
+        }
+    }
+}
+
+}  // namespace driver

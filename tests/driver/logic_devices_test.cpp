@@ -1,0 +1,425 @@
+#include "logic-devices.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+// Boost 1.74 json_parser still pulls in the old global bind placeholders.
+#define BOOST_BIND_GLOBAL_PLACEHOLDERS
+#include <boost/property_tree/json_parser.hpp>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+
+#include "defines.h"
+#include "driver-error.h"
+#include "logging.h"
+#include "support/temp-dir.h"
+
+namespace {
+
+using driver::ErrorCase;
+using driver::LogicDeviceId;
+using driver::LogicDeviceManager;
+using Type = driver::LogicDeviceParamType;
+using Ids = std::vector<LogicDeviceId>;
+namespace fs = std::filesystem;
+namespace pt = boost::property_tree;
+
+// One stored device with every value set.
+std::string Member(const std::string& id, const std::string& isCurrent) {
+    return "\"" + id + "\": {\"is-current\": \"" + isCurrent + "\", \"name\": \"scale " + id +
+           "\", \"connection-type\": \"Serial Port\", \"end-point\": \"/dev/ttyUSB0\", \"baud-rate\": \"9600\", "
+           "\"model\": \"auto\", \"protocol\": \"auto\"}";
+}
+
+std::string Devices(std::initializer_list<std::string> members) {
+    std::string text = "{\"devices\": {";
+    for (const auto& member : members) text += (text.back() == '{' ? "" : ", ") + member;
+    return text + "}}";
+}
+
+class LogicDevicesTest : public ::testing::Test {
+protected:
+    // The log folder is fixed on first use; take it under the process root before tests move APPDATA.
+    static void SetUpTestSuite() { driver::logging::Enabled(driver::LogLevel::Trace); }
+
+    fs::path File() const { return appData_.ponderix() / "logic-devices-connection-config.json"; }
+    void WriteFile(const std::string& text) const {
+        fs::create_directories(appData_.ponderix());
+        std::ofstream(File()) << text;
+    }
+    std::string ReadFile() const {
+        std::ifstream in(File());
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    pt::ptree StoredDevices() const {
+        pt::ptree tree;
+        pt::read_json(File().string(), tree);
+        return tree.get_child("devices");
+    }
+    std::string Stored(LogicDeviceId id, const std::string& key) const {
+        return StoredDevices().get_child(std::to_string(id)).get<std::string>(key);
+    }
+    std::vector<std::string> StoredKeys() const {
+        std::vector<std::string> keys;
+        for (const auto& member : StoredDevices()) keys.push_back(member.first);
+        return keys;
+    }
+    // Everything beside the file itself, e.g. a temporary file left behind.
+    std::vector<std::string> Leftovers() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(appData_.ponderix())) {
+            if (entry.path() != File()) names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+    void ExpectConstructionFails(ErrorCase code, const std::string& message) const {
+        try {
+            LogicDeviceManager manager;
+            ADD_FAILURE() << "the registry was built";
+        } catch (const driver::DriverError& error) {
+            EXPECT_EQ(error.code(), code);
+            EXPECT_EQ(error.what(), message);
+        }
+    }
+
+    testsupport::ScopedAppData appData_;
+    ErrorCase ecase_ = ErrorCase::Correct;
+};
+
+TEST_F(LogicDevicesTest, FirstStartCreatesTheFolderAndOneCurrentDefaultDevice) {
+    ASSERT_FALSE(fs::exists(appData_.ponderix()));
+    LogicDeviceManager manager;
+    EXPECT_EQ(manager.FilePath(), File().string());
+
+    const auto devices = StoredDevices();
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices.front().first, "1");
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const auto& [key, value] : devices.front().second) values.emplace_back(key, value.data());
+    EXPECT_EQ(values, (decltype(values){{"is-current", "true"},
+                                        {"name", "default name"},
+                                        {"connection-type", "Serial Port"},
+                                        {"end-point", "/dev/ttyS0"},
+                                        {"baud-rate", "9600"},
+                                        {"model", "auto"},
+                                        {"protocol", "auto"}}));
+    EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), 1u);
+    EXPECT_EQ(manager.GetLogicDeviceParam(1, Type::ID, ecase_), "1");
+    manager.AreAllParametersSet(1, ecase_);
+    EXPECT_EQ(ecase_, ErrorCase::Correct);
+
+    // A later registry reads the file as it stands and does not rewrite it.
+    const auto before = ReadFile();
+    EXPECT_EQ(LogicDeviceManager().GetCurrentLogicDeviceID(ecase_), 1u);
+    EXPECT_EQ(ReadFile(), before);
+    EXPECT_EQ(ecase_, ErrorCase::Correct);
+}
+
+TEST_F(LogicDevicesTest, AddReusesDeletedIdsAndAppendsEmptyDevices) {
+    LogicDeviceManager manager;
+    EXPECT_EQ(manager.AddLogicDevice(ecase_), 2u);
+    EXPECT_EQ(manager.AddLogicDevice(ecase_), 3u);
+    manager.DeleteLogicDevice(2, ecase_);
+    EXPECT_EQ(manager.AddLogicDevice(ecase_), 2u);
+    EXPECT_EQ(manager.AddLogicDevice(ecase_), 4u);
+    EXPECT_EQ(ecase_, ErrorCase::Correct);
+    EXPECT_EQ(manager.GetAllSortedID(ecase_), (Ids{1, 2, 3, 4}));
+    EXPECT_EQ(StoredKeys(), (std::vector<std::string>{"1", "3", "2", "4"}));
+    EXPECT_EQ(Stored(4, "is-current"), "false");
+    EXPECT_EQ(Stored(4, "protocol"), "");
+}
+
+TEST_F(LogicDevicesTest, AddFillsTheGapsOfALoadedFile) {
+    WriteFile(Devices({Member("2", "true"), Member("5", "false")}));
+    LogicDeviceManager gaps;
+    for (LogicDeviceId expected : {1u, 3u, 4u, 6u}) EXPECT_EQ(gaps.AddLogicDevice(ecase_), expected);
+
+    // One huge id must not cost a gap per smaller number.
+    WriteFile(Devices({Member("4000000000", "true")}));
+    LogicDeviceManager huge;
+    EXPECT_EQ(huge.AddLogicDevice(ecase_), 1u);
+    EXPECT_EQ(huge.GetAllSortedID(ecase_), (Ids{1, 4000000000u}));
+    EXPECT_EQ(ecase_, ErrorCase::Correct);
+}
+
+TEST_F(LogicDevicesTest, DeleteRefusesTheLastDeviceAndUnknownIds) {
+    LogicDeviceManager manager;
+    const auto single = ReadFile();
+    manager.DeleteLogicDevice(1, ecase_);
+    EXPECT_EQ(ecase_, ErrorCase::LogicDeviceJSONError);
+    EXPECT_EQ(ReadFile(), single);
+
+    ecase_ = ErrorCase::Correct;
+    manager.AddLogicDevice(ecase_);
+    const auto pair = ReadFile();
+    manager.DeleteLogicDevice(7, ecase_);
+    EXPECT_EQ(ecase_, ErrorCase::LogicDeviceJSONError);
+    EXPECT_EQ(ReadFile(), pair);
+    EXPECT_EQ(manager.GetAllSortedID(ecase_), (Ids{1, 2}));
+}
+
+TEST_F(LogicDevicesTest, ANewDeviceIsUnsetUntilEveryValueIsSet) {
+    LogicDeviceManager manager;
+    const auto id = manager.AddLogicDevice(ecase_);
+    EXPECT_EQ(manager.GetLogicDeviceParam(id, Type::ID, ecase_), "2");
+    manager.GetLogicDeviceParam(id, Type::Name, ecase_);
+    EXPECT_EQ(ecase_, ErrorCase::ParamTypeIsNotSetToGet);
+    ecase_ = ErrorCase::Correct;
+    manager.AreAllParametersSet(id, ecase_);
+    EXPECT_EQ(ecase_, ErrorCase::NotAllParamsAreSetInLogicDevice);
+
+    const std::vector<Type> needed = {Type::Name,     Type::ConnectionType, Type::EndPoint,
+                                      Type::BaudRate, Type::Model,          Type::Protocol};
+    for (const auto type : needed) manager.SetLogicDeviceParam(id, type, "x", ecase_);
+    for (const auto missing : needed) {
+        ecase_ = ErrorCase::Correct;
+        manager.SetLogicDeviceParam(id, missing, "", ecase_);
+        manager.AreAllParametersSet(id, ecase_);
+        EXPECT_EQ(ecase_, ErrorCase::NotAllParamsAreSetInLogicDevice) << driver::ToString(missing);
+        manager.SetLogicDeviceParam(id, missing, "x", ecase_);
+    }
+    ecase_ = ErrorCase::Correct;
+    manager.AreAllParametersSet(id, ecase_);
+    manager.SetLogicDeviceParam(id, Type::Name, "shelf", ecase_);
+    EXPECT_EQ(manager.GetLogicDeviceParam(id, Type::Name, ecase_), "shelf");
+    EXPECT_EQ(manager.GetLogicDevice(id, ecase_)->GetParam(Type::Name, ecase_), "shelf");
+    EXPECT_EQ(Stored(id, "name"), "shelf");
+    EXPECT_EQ(ecase_, ErrorCase::Correct);
+}
+
+TEST_F(LogicDevicesTest, UnknownIdsAndTheIdItselfAreRefusedWithoutWriting) {
+    LogicDeviceManager manager;
+    const auto before = ReadFile();
+    const std::vector<std::pair<std::function<void()>, ErrorCase>> calls = {
+        {[&] { manager.SetLogicDeviceParam(9, Type::Name, "x", ecase_); }, ErrorCase::LogicDeviceNotFound},
+        {[&] { manager.GetLogicDeviceParam(9, Type::Name, ecase_); }, ErrorCase::LogicDeviceNotFound},
+        {[&] { EXPECT_EQ(manager.GetLogicDevice(9, ecase_), nullptr); }, ErrorCase::LogicDeviceNotFound},
+        {[&] { manager.SetCurrentLogicDevice(9, ecase_); }, ErrorCase::LogicDeviceNotFound},
+        {[&] { manager.AreAllParametersSet(9, ecase_); }, ErrorCase::LogicDeviceJSONError},
+        {[&] { manager.SetLogicDeviceParam(1, Type::ID, "7", ecase_); }, ErrorCase::LogicDeviceJSONError},
+    };
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        ecase_ = ErrorCase::Correct;
+        calls[i].first();
+        EXPECT_EQ(ecase_, calls[i].second) << "call " << i;
+    }
+    EXPECT_EQ(ReadFile(), before);
+    ecase_ = ErrorCase::Correct;
+    EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), 1u);
+    EXPECT_EQ(manager.GetLogicDeviceParam(1, Type::ID, ecase_), "1");
+}
+
+TEST_F(LogicDevicesTest, SetCurrentMovesTheMarkInFileAndMemory) {
+    LogicDeviceManager manager;
+    const auto id = manager.AddLogicDevice(ecase_);
+    for (int twice = 0; twice < 2; ++twice) {
+        manager.SetCurrentLogicDevice(id, ecase_);
+        EXPECT_EQ(Stored(1, "is-current"), "false");
+        EXPECT_EQ(Stored(id, "is-current"), "true");
+        EXPECT_EQ(manager.GetLogicDeviceParam(1, Type::IsCurrent, ecase_), "false");
+        EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), id);
+    }
+    EXPECT_EQ(ecase_, ErrorCase::Correct);
+    EXPECT_EQ(LogicDeviceManager().GetCurrentLogicDeviceID(ecase_), id);
+}
+
+TEST_F(LogicDevicesTest, TheLargestMarkedIdIsCurrentAndSetCurrentClearsEveryMark) {
+    WriteFile(Devices({Member("1", "false"), Member("2", "true"), Member("5", "true")}));
+    LogicDeviceManager manager;
+    EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), 5u);
+
+    manager.SetCurrentLogicDevice(1, ecase_);
+    EXPECT_EQ(Stored(1, "is-current"), "true");
+    EXPECT_EQ(Stored(2, "is-current"), "false");
+    EXPECT_EQ(Stored(5, "is-current"), "false");
+    EXPECT_EQ(LogicDeviceManager().GetCurrentLogicDeviceID(ecase_), 1u);
+    EXPECT_EQ(ecase_, ErrorCase::Correct);
+}
+
+TEST_F(LogicDevicesTest, DeletingTheCurrentDeviceLeavesNoneCurrent) {
+    LogicDeviceManager manager;
+    const auto id = manager.AddLogicDevice(ecase_);
+    manager.DeleteLogicDevice(1, ecase_);
+    ASSERT_EQ(ecase_, ErrorCase::Correct);
+    manager.GetCurrentLogicDeviceID(ecase_);
+    EXPECT_EQ(ecase_, ErrorCase::LogicDeviceNotFound);
+    ecase_ = ErrorCase::Correct;
+    LogicDeviceManager().GetCurrentLogicDeviceID(ecase_);
+    EXPECT_EQ(ecase_, ErrorCase::LogicDeviceNotFound);
+
+    ecase_ = ErrorCase::Correct;
+    manager.SetCurrentLogicDevice(id, ecase_);
+    EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), id);
+    EXPECT_EQ(ecase_, ErrorCase::Correct);
+}
+
+TEST_F(LogicDevicesTest, At101DevicesAddIsRefused) {
+    LogicDeviceManager manager;
+    for (LogicDeviceId id = 2; id <= LogicDeviceManager::kMaxLogicDevices; ++id) {
+        ASSERT_EQ(manager.AddLogicDevice(ecase_), id);
+    }
+    const auto full = ReadFile();
+    EXPECT_EQ(manager.AddLogicDevice(ecase_), 0u);
+    EXPECT_EQ(ecase_, ErrorCase::LogicDeviceJSONError);
+    EXPECT_EQ(ReadFile(), full);
+
+    ecase_ = ErrorCase::Correct;
+    manager.DeleteLogicDevice(50, ecase_);
+    EXPECT_EQ(manager.AddLogicDevice(ecase_), 50u);
+    EXPECT_EQ(ecase_, ErrorCase::Correct);
+}
+
+// Construction must refuse a file it cannot understand and leave it exactly as the user had it.
+struct BrokenFile {
+    const char* name;
+    std::string text;
+    const char* message;
+};
+
+void PrintTo(const BrokenFile& file, std::ostream* out) {
+    *out << file.name;
+}
+
+class BrokenFileTest : public LogicDevicesTest, public ::testing::WithParamInterface<BrokenFile> {};
+
+TEST_P(BrokenFileTest, ConstructionFailsAndKeepsTheFile) {
+    WriteFile(GetParam().text);
+    ExpectConstructionFails(ErrorCase::LogicDeviceJSONError, GetParam().message);
+    EXPECT_EQ(ReadFile(), GetParam().text);
+    EXPECT_TRUE(Leftovers().empty());
+}
+
+constexpr const char* kUnreadable = "Failed reading from json file";
+constexpr const char* kJsonError = "Logic device JSON error";
+
+INSTANTIATE_TEST_SUITE_P(
+    LogicDevices, BrokenFileTest,
+    ::testing::Values(
+        BrokenFile{"NotJson", "{\"devices\": {", kUnreadable}, BrokenFile{"EmptyFile", "", kUnreadable},
+        BrokenFile{"EmptyDocument", "{}", kJsonError}, BrokenFile{"NoDevices", "{\"other\": {}}", kJsonError},
+        BrokenFile{"DevicesWithoutMembers", "{\"devices\": {}}", kJsonError},
+        BrokenFile{"DevicesAsArray", "{\"devices\": [{\"is-current\": \"true\"}]}", kJsonError},
+        BrokenFile{"NonNumericId", Devices({Member("first", "true")}), kJsonError},
+        BrokenFile{"ZeroId", Devices({Member("0", "true")}), kJsonError},
+        BrokenFile{"NegativeId", Devices({Member("-1", "true")}), kJsonError},
+        BrokenFile{"LeadingZero", Devices({Member("01", "true")}), kJsonError},
+        BrokenFile{"IdAbove32Bits", Devices({Member("4294967296", "true")}), kJsonError},
+        BrokenFile{"SameIdTwice", Devices({Member("3", "true"), Member("3", "false")}), kJsonError},
+        BrokenFile{"MissingKey", "{\"devices\": {\"1\": {\"is-current\": \"true\"}}}", kJsonError},
+        BrokenFile{"ObjectAsValue",
+                   "{\"devices\": {\"1\": {\"is-current\": \"true\", \"name\": {\"a\": \"b\"}, \"connection-type\": "
+                   "\"TCP\", \"end-point\": \"h\", \"baud-rate\": \"9600\", \"model\": \"m\", \"protocol\": \"OKA\"}}}",
+                   kJsonError}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LogicDevicesTest, AFileThatCannotBeReadIsReported) {
+    fs::create_directories(File());
+    ExpectConstructionFails(ErrorCase::UnableToOpenFile, kUnreadable);
+    EXPECT_TRUE(fs::is_directory(File()));
+}
+
+TEST_F(LogicDevicesTest, AFolderThatCannotBeMadeIsReported) {
+    std::ofstream(appData_.path() / "NORVELL") << "keep";
+    ExpectConstructionFails(ErrorCase::LogicDeviceJSONError,
+                            "Cannot create logic-devices-connection-config.json file directory");
+    std::ifstream in(appData_.path() / "NORVELL");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+}
+
+TEST_F(LogicDevicesTest, NoAppDataRootIsReported) {
+    struct Unset {
+        const char* name;
+        std::optional<std::string> old;
+        explicit Unset(const char* n) : name(n) {
+            if (const char* value = std::getenv(n)) old = value;
+            ::unsetenv(n);
+        }
+        ~Unset() {
+            if (old) ::setenv(name, old->c_str(), 1);
+        }
+    } appdata("APPDATA"), xdg("XDG_DATA_HOME"), home("HOME");
+    ExpectConstructionFails(ErrorCase::LogicDeviceJSONError,
+                            "Cannot create logic-devices-connection-config.json file directory. Environment variable "
+                            "APPDATA is not set.");
+}
+
+// Lets files grow to a few bytes only, as on a full disk: writes past it fail with EFBIG, for root too.
+class FullDisk {
+public:
+    FullDisk() {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        handler_ = ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit tiny{16, old_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~FullDisk() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        ::signal(SIGXFSZ, handler_);
+    }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+private:
+    rlimit old_{};
+    sighandler_t handler_{};
+};
+
+struct Change {
+    const char* name;
+    std::function<void(LogicDeviceManager&, ErrorCase&)> run;
+};
+
+void PrintTo(const Change& change, std::ostream* out) {
+    *out << change.name;
+}
+
+class FailedWriteTest : public LogicDevicesTest, public ::testing::WithParamInterface<Change> {
+protected:
+    static std::string Memory(LogicDeviceManager& manager) {
+        ErrorCase ignored = ErrorCase::Correct;
+        std::string text = "current " + std::to_string(manager.GetCurrentLogicDeviceID(ignored));
+        for (const auto id : manager.GetAllSortedID(ignored)) {
+            text += "; " + std::to_string(id) + " " + manager.GetLogicDeviceParam(id, Type::IsCurrent, ignored) + " " +
+                    manager.GetLogicDeviceParam(id, Type::Name, ignored);
+        }
+        return text;
+    }
+};
+
+TEST_P(FailedWriteTest, LeavesFileAndMemoryAsTheyWere) {
+    WriteFile(Devices({Member("1", "true"), Member("2", "false")}));
+    LogicDeviceManager manager;
+    const auto file = ReadFile();
+    const auto memory = Memory(manager);
+    {
+        FullDisk full;
+        try {
+            GetParam().run(manager, ecase_);
+            ADD_FAILURE() << "the write did not fail";
+        } catch (const driver::DriverError& error) {
+            EXPECT_EQ(error.code(), ErrorCase::UnableToOpenFile);
+        }
+    }
+    EXPECT_EQ(ReadFile(), file);
+    EXPECT_EQ(Memory(manager), memory);
+    EXPECT_TRUE(Leftovers().empty());
+
+    GetParam().run(manager, ecase_);
+    EXPECT_EQ(ecase_, ErrorCase::Correct);
+    EXPECT_NE(ReadFile(), file);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LogicDevices, FailedWriteTest,
+    ::testing::Values(Change{"Add", [](auto& m, auto& e) { m.AddLogicDevice(e); }},
+                      Change{"Delete", [](auto& m, auto& e) { m.DeleteLogicDevice(1, e); }},
+                      Change{"SetParam", [](auto& m, auto& e) { m.SetLogicDeviceParam(2, Type::Name, "new", e); }},
+                      Change{"SetCurrent", [](auto& m, auto& e) { m.SetCurrentLogicDevice(2, e); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
