@@ -1,0 +1,401 @@
+// scalectl run as a process against the simulated scale, on a pseudo-terminal and over TCP.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <boost/property_tree/json_parser.hpp>
+#include <boost/property_tree/ptree.hpp>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "child-process.h"
+#include "support/temp-dir.h"
+
+namespace scalectl::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using boost::property_tree::ptree;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+ptree ParseJson(const std::string& line) {
+    std::istringstream in(line);
+    ptree tree;
+    boost::property_tree::read_json(in, tree);
+    return tree;
+}
+
+// Every line of a --json run is one object; returns them parsed.
+std::vector<ptree> JsonLines(const ProcessResult& result) {
+    std::vector<ptree> objects;
+    for (const auto& line : Lines(result.out)) {
+        EXPECT_EQ(line.front(), '{') << line;
+        objects.push_back(ParseJson(line));
+    }
+    return objects;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// One simulated scale; the first line it prints is where to reach it.
+class Sim {
+public:
+    explicit Sim(std::vector<std::string> args) : process_(WithPath(std::move(args))) {
+        endpoint_ = process_.ReadLine(10s).value_or("");
+    }
+    ~Sim() {
+        process_.WriteLine("quit");
+        process_.Finish(5s);
+    }
+    const std::string& endpoint() const { return endpoint_; }
+    // Sends one control line and waits for its answer.
+    std::string Control(const std::string& line) {
+        process_.WriteLine(line);
+        return process_.ReadLine(5s).value_or("<no answer>");
+    }
+
+private:
+    static std::vector<std::string> WithPath(std::vector<std::string> args) {
+        args.insert(args.begin(), SCALE_SIM_PATH);
+        return args;
+    }
+    ChildProcess process_;
+    std::string endpoint_;
+};
+
+class ScalectlTest : public ::testing::Test {
+protected:
+    std::map<std::string, std::string> Env() const { return {{"APPDATA", appData_.path().string()}}; }
+
+    ProcessResult Ctl(std::vector<std::string> args) {
+        args.insert(args.begin(), SCALECTL_PATH);
+        return scalectl::testing::Run(args, Env());
+    }
+
+    std::unique_ptr<ChildProcess> StartCtl(std::vector<std::string> args) {
+        args.insert(args.begin(), SCALECTL_PATH);
+        return std::make_unique<ChildProcess>(args, Env());
+    }
+
+    // Stores a logic device, makes it current and returns its id.
+    std::string AddCurrent(std::vector<std::string> fields) {
+        fields.insert(fields.begin(), {"--json", "device", "add"});
+        const auto added = Ctl(fields);
+        EXPECT_EQ(added.status, 0) << added.err;
+        const auto id = std::to_string(ParseJson(added.out).get<int>("id"));
+        EXPECT_EQ(Ctl({"device", "use", id}).status, 0);
+        return id;
+    }
+
+    std::filesystem::path DeviceFile() const {
+        return appData_.path() / "NORVELL" / "Ponderix" / "logic-devices-connection-config.json";
+    }
+
+    // A failure: the given status and exactly one line on standard error that names it.
+    static void ExpectFailure(const ProcessResult& result, int status, const std::string& errorName) {
+        EXPECT_EQ(result.status, status) << result.out << result.err;
+        const auto lines = Lines(result.err);
+        ASSERT_EQ(lines.size(), 1u) << result.err;
+        EXPECT_EQ(lines[0].rfind("error " + std::to_string(status) + " (" + errorName + "): ", 0), 0u) << lines[0];
+    }
+
+    testsupport::TempDir appData_;
+};
+
+TEST_F(ScalectlTest, VersionAndHelpOnEverySubcommand) {
+    const auto version = Ctl({"version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_NE(version.out.find("driver    1.1.3"), std::string::npos) << version.out;
+    const auto json = Ctl({"version", "--json"});
+    EXPECT_EQ(ParseJson(json.out).get<std::string>("driver"), "1.1.3");
+
+    for (std::vector<std::string> sub : std::vector<std::vector<std::string>>{{},
+                                                                              {"devices"},
+                                                                              {"device"},
+                                                                              {"device", "add"},
+                                                                              {"device", "set"},
+                                                                              {"device", "remove"},
+                                                                              {"device", "use"},
+                                                                              {"detect"},
+                                                                              {"weight"},
+                                                                              {"zero"},
+                                                                              {"tare"},
+                                                                              {"get"},
+                                                                              {"set"},
+                                                                              {"calibrate"},
+                                                                              {"calibrate", "zero"},
+                                                                              {"calibrate", "weight"},
+                                                                              {"reboot"},
+                                                                              {"log"},
+                                                                              {"version"}}) {
+        sub.push_back("--help");
+        const auto help = Ctl(sub);
+        EXPECT_EQ(help.status, 0) << sub.front();
+        EXPECT_NE(help.out.find("Usage"), std::string::npos) << help.out;
+    }
+}
+
+TEST_F(ScalectlTest, BadCommandLinesFailBeforeAnythingIsWritten) {
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"get"},
+        {"get", "colour"},
+        {"set", "colour", "1"},
+        {"set", "ver2", "1"},
+        {"set", "max"},
+        {"set", "max", "abc"},
+        {"set", "cnt", "5"},
+        {"weight", "--count", "x"},
+        {"weight", "--count", "0"},
+        {"tare", "--set", "abc"},
+        {"calibrate", "weight", "heavy"},
+        {"calibrate", "weight", "-5"},
+        {"--lang", "de", "version"},
+        {"device", "add"},
+        {"device", "add", "--port", "/dev/null", "--tcp", "127.0.0.1"},
+        {"device", "add", "--tcp", "127.0.0.1:99999"},
+        {"device", "add", "--port", "/dev/null", "--baud", "fast"},
+        {"device", "add", "--port", "/dev/null", "--protocol", "pos"},
+        {"device", "set", "1", "colour", "red"},
+        {"device", "set", "x", "name", "a"},
+        {"device", "use"},
+        {"log", "verbosity=9"},
+        {"log", "max_files=0"},
+        {"log", "severity_level=Warning"},
+    };
+    for (const auto& args : bad) {
+        SCOPED_TRACE(args.empty() ? "<none>" : args.front() + (args.size() > 1 ? " " + args[1] : ""));
+        ExpectFailure(Ctl(args), 32, "CommandLineIncorrectArgument");
+    }
+    EXPECT_FALSE(std::filesystem::exists(DeviceFile()));
+}
+
+TEST_F(ScalectlTest, LogicDevicesAreAddedChangedChosenAndRemoved) {
+    const auto serial = Ctl({"--json", "device", "add", "--name", "bench", "--port", "/dev/ttyUSB7", "--baud", "4800"});
+    ASSERT_EQ(serial.status, 0) << serial.err;
+    const auto serialId = std::to_string(ParseJson(serial.out).get<int>("id"));
+    const auto tcp = Ctl({"device", "add", "--tcp", "10.0.0.5:5001", "--protocol", "CAS-K ProV1"});
+    ASSERT_EQ(tcp.status, 0) << tcp.err;
+    EXPECT_EQ(tcp.out.rfind("added device ", 0), 0u) << tcp.out;
+
+    EXPECT_EQ(Ctl({"device", "use", serialId}).status, 0);
+    EXPECT_EQ(Ctl({"device", "set", serialId, "protocol", "POS2KProV1"}).status, 0);
+    EXPECT_EQ(Ctl({"device", "set", serialId, "type", "tcp"}).status, 0);
+
+    const auto listed = Ctl({"devices", "--json"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    const auto devices = JsonLines(listed);
+    ASSERT_EQ(devices.size(), 3u);  // the driver's default one and ours
+    const auto& bench = devices[1];
+    EXPECT_EQ(bench.get<std::string>("name"), "bench");
+    EXPECT_EQ(bench.get<std::string>("connection-type"), "TCP");
+    EXPECT_EQ(bench.get<std::string>("end-point"), "/dev/ttyUSB7");
+    EXPECT_EQ(bench.get<std::string>("baud-rate"), "4800");
+    EXPECT_EQ(bench.get<std::string>("model"), "auto");
+    EXPECT_EQ(bench.get<std::string>("protocol"), "POS2KProV1");
+    EXPECT_EQ(bench.get<bool>("current"), true);
+    EXPECT_EQ(devices[2].get<std::string>("name"), "10.0.0.5:5001");
+    EXPECT_EQ(devices[2].get<bool>("current"), false);
+
+    const auto table = Lines(Ctl({"devices"}).out);
+    ASSERT_EQ(table.size(), 4u);
+    EXPECT_EQ(table[0].find("ID"), table[2].find(serialId)) << "columns line up";
+    EXPECT_EQ(table[2].rfind("*", 0), 0u) << table[2];
+
+    // Unknown ids and bad values change nothing in the file.
+    const auto before = ReadFile(DeviceFile());
+    ExpectFailure(Ctl({"device", "use", "99"}), 37, "LogicDeviceNotFound");
+    ExpectFailure(Ctl({"device", "remove", "99"}), 37, "LogicDeviceNotFound");
+    ExpectFailure(Ctl({"device", "set", "99", "name", "x"}), 37, "LogicDeviceNotFound");
+    ExpectFailure(Ctl({"--device", "99", "weight"}), 37, "LogicDeviceNotFound");
+    ExpectFailure(Ctl({"device", "set", serialId, "baud", "fast"}), 32, "CommandLineIncorrectArgument");
+    ExpectFailure(Ctl({"device", "set", serialId, "protocol", "POS"}), 32, "CommandLineIncorrectArgument");
+    EXPECT_EQ(ReadFile(DeviceFile()), before);
+
+    EXPECT_EQ(Ctl({"device", "remove", serialId}).status, 0);
+    EXPECT_EQ(JsonLines(Ctl({"devices", "--json"})).size(), 2u);
+}
+
+TEST_F(ScalectlTest, ErrorTextsFollowTheLanguage) {
+    Ctl({"devices"});
+    const auto ru = Ctl({"--lang", "ru", "device", "use", "42"});
+    EXPECT_EQ(ru.status, 37);
+    EXPECT_NE(ru.err.find("Логическое устройство не найдено"), std::string::npos) << ru.err;
+    EXPECT_NE(Ctl({"device", "use", "42"}).err.find("Logic device not found"), std::string::npos);
+}
+
+TEST_F(ScalectlTest, LoggingSettingsAreShownAndChanged) {
+    const auto shown = Ctl({"log"});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_NE(shown.out.find("severity_level  trace"), std::string::npos) << shown.out;
+    const auto changed = Ctl({"--json", "log", "severity_level=info", "max_files=3"});
+    ASSERT_EQ(changed.status, 0) << changed.err;
+    const auto settings = ParseJson(changed.out);
+    EXPECT_EQ(settings.get<std::string>("severity_level"), "info");
+    EXPECT_EQ(settings.get<std::string>("max_files"), "3");
+    EXPECT_EQ(settings.get<std::string>("file_name"), "driver.log");
+}
+
+// A POS scale that also speaks the service protocol, on a pseudo-terminal.
+class PosScaleTest : public ScalectlTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(sim_.endpoint().rfind("/dev/", 0), 0u) << sim_.endpoint();
+        id_ = AddCurrent({"--port", sim_.endpoint(), "--name", "sim"});
+    }
+    Sim sim_{{"--pty", "--protocol", "pos", "--pro"}};
+    std::string id_;
+};
+
+TEST_F(PosScaleTest, DetectFindsProtocolAndModelAndStoresThem) {
+    const auto human = Ctl({"detect"});
+    ASSERT_EQ(human.status, 0) << human.err;
+    EXPECT_NE(human.out.find("protocol  POS2KProV1"), std::string::npos) << human.out;
+    EXPECT_NE(human.out.find("model     K-ZA A7-15.2 III(средний)"), std::string::npos) << human.out;
+
+    const auto json = Ctl({"--json", "detect", id_});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto found = ParseJson(json.out);
+    EXPECT_EQ(found.get<std::string>("protocol"), "POS2KProV1");
+    EXPECT_EQ(found.get<std::string>("model"), "K-ZA A7-15.2 III(средний)");
+    EXPECT_NE(ReadFile(DeviceFile()).find("POS2KProV1"), std::string::npos);
+}
+
+TEST_F(PosScaleTest, WeightReadingsZeroAndTare) {
+    EXPECT_EQ(sim_.Control("weight 1500"), "ok");
+    EXPECT_EQ(sim_.Control("tare 200"), "ok");
+    EXPECT_EQ(sim_.Control("stable 1"), "ok");
+
+    const auto once = Ctl({"weight"});
+    ASSERT_EQ(once.status, 0) << once.err;
+    EXPECT_EQ(once.out, "     1.500 kg  tare     0.200 kg  stable\n");
+
+    const auto json = Ctl({"weight", "--json", "--count", "3", "--interval", "10"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto readings = JsonLines(json);
+    ASSERT_EQ(readings.size(), 3u);
+    EXPECT_EQ(readings[2].get<double>("weight"), 1.5);
+    EXPECT_EQ(readings[2].get<double>("tare"), 0.2);
+    EXPECT_EQ(readings[2].get<std::string>("unit"), "kg");
+    EXPECT_EQ(readings[2].get<bool>("stable"), true);
+    EXPECT_EQ(readings[2].get<bool>("zero"), false);
+    EXPECT_EQ(readings[2].get<bool>("overload"), false);
+
+    // Above the scale's maximum of 15 kg.
+    sim_.Control("weight 15500");
+    EXPECT_EQ(ParseJson(Ctl({"weight", "--json"}).out).get<bool>("overload"), true);
+
+    EXPECT_EQ(Ctl({"zero"}).out, "zero: ok\n");
+    auto zeroed = ParseJson(Ctl({"weight", "--json"}).out);
+    EXPECT_EQ(zeroed.get<double>("weight"), 0);
+    EXPECT_EQ(zeroed.get<bool>("zero"), true);
+
+    sim_.Control("weight 700");
+    EXPECT_EQ(ParseJson(Ctl({"--json", "tare"}).out).get<std::string>("result"), "ok");
+    auto tared = ParseJson(Ctl({"weight", "--json"}).out);
+    EXPECT_EQ(tared.get<double>("weight"), 0);
+    EXPECT_EQ(tared.get<double>("tare"), 0.7);
+
+    EXPECT_EQ(Ctl({"tare", "--set", "0.25"}).status, 0);
+    EXPECT_EQ(ParseJson(Ctl({"weight", "--json"}).out).get<double>("tare"), 0.25);
+}
+
+TEST_F(PosScaleTest, SettingsAreReadAndWritten) {
+    const auto read = Ctl({"get", "max", "div", "sern"});
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, "max   015\ndiv   1\nsern  12345678\n");
+
+    EXPECT_EQ(Ctl({"set", "max", "30"}).out, "max = 30\n");
+    const auto json = Ctl({"--json", "get", "max", "ver2"});
+    const auto values = JsonLines(json);
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(values[0].get<std::string>("key"), "max");
+    EXPECT_EQ(values[0].get<std::string>("value"), "30");
+    EXPECT_EQ(values[1].get<std::string>("value"), "v1.05");
+
+    EXPECT_EQ(Ctl({"set", "cnt"}).status, 0);
+    EXPECT_EQ(ParseJson(Ctl({"--json", "get", "cnt"}).out).get<std::string>("value"), "1");
+    // The scale refuses a division index outside its table.
+    ExpectFailure(Ctl({"set", "div", "9"}), 24, "DeviceReturnsError");
+}
+
+TEST_F(PosScaleTest, CalibrationWaitsForAStableScaleAndRebootAnswers) {
+    sim_.Control("stable 1");
+    EXPECT_EQ(Ctl({"calibrate", "zero"}).out, "calibrate zero: ok\n");
+    const auto weighed = Ctl({"--json", "calibrate", "weight", "5"});
+    ASSERT_EQ(weighed.status, 0) << weighed.err;
+    EXPECT_EQ(ParseJson(weighed.out).get<std::string>("result"), "ok");
+    EXPECT_EQ(ParseJson(Ctl({"--json", "get", "cal"}).out).get<std::string>("value"), "5");
+
+    sim_.Control("stable 0");
+    ExpectFailure(Ctl({"calibrate", "weight", "5"}), 25, "DeviceIsNotStabilized");
+    EXPECT_EQ(Ctl({"reboot"}).out, "reboot: ok\n");
+}
+
+TEST_F(PosScaleTest, HeldPortAndCtrlCDuringWatch) {
+    auto watcher = StartCtl({"weight", "--watch", "--interval", "50"});
+    const auto first = watcher->ReadLine(10s);
+    ASSERT_TRUE(first) << "no reading from the watcher";
+    EXPECT_NE(first->find(" kg  tare "), std::string::npos) << *first;
+
+    const auto before = ReadFile(DeviceFile());
+    ExpectFailure(Ctl({"weight"}), 4, "ConnectionError");
+    EXPECT_EQ(ReadFile(DeviceFile()), before);
+
+    watcher->Signal(SIGINT);
+    const auto stopped = watcher->Finish(5s);
+    EXPECT_EQ(stopped.status, 0) << stopped.err;
+    EXPECT_EQ(Ctl({"weight"}).status, 0) << "the port was released";
+}
+
+TEST_F(PosScaleTest, MissingPortAndSilentScale) {
+    const auto before = ReadFile(DeviceFile());
+    sim_.Control("silent 1");
+    for (const std::string command : {"detect", "weight"}) {
+        const auto silent = Ctl({command});
+        EXPECT_NE(silent.status, 0) << command;
+        const auto lines = Lines(silent.err);
+        ASSERT_EQ(lines.size(), 1u) << silent.err;
+        EXPECT_EQ(lines[0].rfind("error ", 0), 0u) << lines[0];
+    }
+    EXPECT_EQ(ReadFile(DeviceFile()), before) << "the protocol is restored after a failed detection";
+
+    AddCurrent({"--port", "/dev/ponderix-no-such-port"});
+    const auto missing = Ctl({"weight"});
+    ExpectFailure(missing, 5, "UnableToOpenSerialPort");
+    EXPECT_NE(missing.err.find("Unable to open serial port"), std::string::npos);
+}
+
+TEST_F(ScalectlTest, CasScaleOverTcp) {
+    Sim sim({"--tcp", "127.0.0.1:0", "--protocol", "cas", "--pro"});
+    ASSERT_NE(sim.endpoint().find(':'), std::string::npos) << sim.endpoint();
+    AddCurrent({"--tcp", sim.endpoint()});
+
+    const auto detected = ParseJson(Ctl({"--json", "detect"}).out);
+    EXPECT_EQ(detected.get<std::string>("protocol"), "CAS-K ProV1");
+
+    sim.Control("unit g");
+    sim.Control("weight 125");
+    sim.Control("stable 1");
+    const auto reading = Ctl({"--json", "weight"});
+    ASSERT_EQ(reading.status, 0) << reading.err;
+    const auto json = ParseJson(reading.out);
+    EXPECT_EQ(json.get<std::string>("unit"), "g");
+    EXPECT_EQ(json.get<double>("weight"), 125);
+    EXPECT_EQ(reading.out.find("\"tare\":null") != std::string::npos, true) << reading.out;
+    EXPECT_EQ(Ctl({"weight"}).out, "       125 g   tare         -     stable\n");
+    EXPECT_EQ(Ctl({"zero"}).status, 0);
+}
+
+}  // namespace
+}  // namespace scalectl::testing
