@@ -26,6 +26,9 @@ public:
     virtual void WriteData(const ByteVector& data, ErrorCase& err) = 0;
     // Appends to out until isComplete(out) or the deadline; a deadline is not an error here.
     virtual void ReadData(ByteVector& out, const ResponseValidator& isComplete, ErrorCase& err) = 0;
+    // Drops input nobody read (a reply that came after its deadline, frames a streaming scale sent
+    // while nobody listened), so a reading is never answered by old bytes.
+    virtual void DiscardInput() = 0;
     virtual TransferState GetState() = 0;
     virtual void SetState(TransferState state) = 0;
 };

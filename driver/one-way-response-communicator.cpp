@@ -33,6 +33,8 @@ ByteVector OneWayResponseCommunicator::Communicate(Device& device, const ByteVec
                           ", OneWayResponseCommunicator::Communicate, port is closed.");
     }
     connection->SetState(TransferState::Idle);
+    // A streaming scale keeps sending while nobody reads: start from its next frame, not its oldest.
+    connection->DiscardInput();
 
     ByteVector reply;
     connection->ReadData(reply, validator, err);

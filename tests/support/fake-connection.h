@@ -50,6 +50,8 @@ public:
         options_[option] = value;
     }
     std::string GetOption(driver::Option option, driver::ErrorCase&) override { return options_[option]; }
+    void DiscardInput() override { ++discards; }
+    int discards = 0;
     driver::TransferState GetState() override { return states.empty() ? driver::TransferState::Idle : states.back(); }
     void SetState(driver::TransferState state) override { states.push_back(state); }
 

@@ -1,0 +1,235 @@
+#include "asio-connection.h"
+
+#include <stdexcept>
+
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/serial_port.hpp>
+#include <boost/asio/write.hpp>
+
+#include "logging.h"
+
+namespace driver {
+
+namespace {
+
+constexpr std::string_view kUnit = "connection";
+
+bool IsPortIoError(const boost::system::error_code& ec) {
+    return ec == boost::system::errc::io_error;
+}
+
+// "Response: \nByte vector: 0x01, 0xab, \n"
+std::string HexDump(const ByteVector& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text = "Response: \nByte vector: ";
+    text.reserve(text.size() + bytes.size() * 6 + 1);
+    for (const std::uint8_t byte : bytes) {
+        const char item[] = {'0', 'x', kDigits[byte >> 4], kDigits[byte & 0x0f], ',', ' '};
+        text.append(item, sizeof item);
+    }
+    text += '\n';
+    return text;
+}
+
+void LogReceived(const ByteVector& out) {
+    if (!logging::Enabled(LogLevel::Trace)) return;
+    LogTrace(kUnit, "ReadData(): bytes read: ");
+    LogTrace(kUnit, HexDump(out));
+}
+
+}  // namespace
+
+void CheckBoostErrorCase(const boost::system::error_code& ec, ErrorCase& err) {
+    if (!ec) return;
+    LogError(kUnit, "CheckBoostErrorCase(boost-ecase: @)", ec.message());
+    err = ec == boost::system::errc::no_such_file_or_directory ? ErrorCase::UnableToOpenSerialPort
+                                                               : ErrorCase::ConnectionError;
+}
+
+template <class Stream>
+AsioConnection<Stream>::AsioConnection(std::string_view className) : className_(className) {}
+
+template <class Stream>
+bool AsioConnection<Stream>::IsOptionSupported(Option option) {
+    return options_.contains(option);
+}
+
+template <class Stream>
+void AsioConnection<Stream>::SetOption(Option option, const std::string& value, ErrorCase& err) {
+    const auto entry = options_.find(option);
+    if (entry == options_.end()) {
+        err = ErrorCase::OptionUnsupported;
+        return;
+    }
+    entry->second.setter(value, err);
+}
+
+template <class Stream>
+std::string AsioConnection<Stream>::GetOption(Option option, ErrorCase& err) {
+    const auto entry = options_.find(option);
+    if (entry == options_.end()) {
+        err = ErrorCase::OptionUnsupported;
+        return {};
+    }
+    return entry->second.value;
+}
+
+template <class Stream>
+void AsioConnection<Stream>::WriteData(const ByteVector& data, ErrorCase& err) {
+    RequireOpen("WriteData");
+    DiscardInput();
+    outgoing_ = data;
+    Transfer transfer{err};
+    RunTransfer(transfer, &AsioConnection::IssueWrite);
+}
+
+template <class Stream>
+void AsioConnection<Stream>::ReadData(ByteVector& out, const ResponseValidator& isComplete, ErrorCase& err) {
+    RequireOpen("ReadData");
+    Transfer transfer{err, &out, &isComplete};
+    RunTransfer(transfer, &AsioConnection::IssueRead);
+}
+
+template <class Stream>
+void AsioConnection<Stream>::LogWritten(const ByteVector&) {}
+
+template <class Stream>
+void AsioConnection<Stream>::RequireOpen(std::string_view operation) {
+    if (IsOpen()) return;
+    std::string text = "Norvell::Balvex::Driver::connection, , ";
+    text.append(className_).append("::").append(operation).append(", port is closed.");
+    throw std::logic_error(text);
+}
+
+// An I/O error (an unplugged USB adapter) ends the loop first: the port is reopened and the
+// operation re-issued from here, never from inside a handler of the loop being run.
+template <class Stream>
+void AsioConnection<Stream>::RunTransfer(Transfer& transfer, Issue issue) {
+    StartTimer(transfer);
+    (this->*issue)(transfer);
+    RunLoop();
+    if (!transfer.reopenWanted) return;
+
+    transfer.reopenWanted = false;
+    transfer.mayReopen = false;
+    LogWarning(kUnit, "@, input/output error, reopening the port.", className_);
+    Close();
+    ErrorCase openErr = ErrorCase::Correct;
+    Open(openErr);
+    if (openErr != ErrorCase::Correct) {
+        transfer.err = openErr;
+        return;
+    }
+    StartTimer(transfer);
+    (this->*issue)(transfer);
+    RunLoop();
+}
+
+template <class Stream>
+void AsioConnection<Stream>::IssueWrite(Transfer& transfer) {
+    boost::asio::async_write(stream_, boost::asio::buffer(outgoing_),
+                             [this, &transfer](const boost::system::error_code& ec, std::size_t) {
+                                 if (abandoned_ || ec == boost::asio::error::operation_aborted) return;
+                                 if (ec) {
+                                     OnFailure(transfer, ec, "WriteData");
+                                     return;
+                                 }
+                                 Finish();
+                                 LogWritten(outgoing_);
+                             });
+}
+
+template <class Stream>
+void AsioConnection<Stream>::IssueRead(Transfer& transfer) {
+    stream_.async_read_some(boost::asio::buffer(chunk_),
+                            [this, &transfer](const boost::system::error_code& ec, std::size_t size) {
+                                if (!abandoned_) OnRead(transfer, ec, size);
+                            });
+}
+
+template <class Stream>
+void AsioConnection<Stream>::OnRead(Transfer& transfer, const boost::system::error_code& ec, std::size_t size) {
+    ByteVector& out = *transfer.out;
+    if (ec == boost::asio::error::operation_aborted) {
+        // Bytes that came with the cancellation are kept; the deadline has ended the read.
+        out.insert(out.end(), chunk_.begin(), chunk_.begin() + size);
+        Finish();
+        return;
+    }
+    if (ec) {
+        OnFailure(transfer, ec, "ReadData");
+        return;
+    }
+    out.insert(out.end(), chunk_.begin(), chunk_.begin() + size);
+    if (*transfer.isComplete && (*transfer.isComplete)(out)) Finish();
+    LogReceived(out);
+    if (state_ != TransferState::Finished) IssueRead(transfer);
+}
+
+template <class Stream>
+void AsioConnection<Stream>::OnFailure(Transfer& transfer, const boost::system::error_code& ec,
+                                       std::string_view operation) {
+    if (IsPortIoError(ec) && transfer.mayReopen) {
+        transfer.reopenWanted = true;
+    } else {
+        LogError(kUnit, "@::@, transfer failed: @", className_, operation, ec.message());
+        transfer.err = ErrorCase::BoostErrorUnknown;
+    }
+    Finish();
+}
+
+template <class Stream>
+void AsioConnection<Stream>::StartTimer(Transfer& transfer) {
+    state_ = TransferState::Waiting;
+    timer_.expires_after(Deadline());
+    timer_.async_wait([this, &transfer](const boost::system::error_code& ec) { OnDeadline(transfer, ec); });
+}
+
+template <class Stream>
+void AsioConnection<Stream>::OnDeadline(Transfer& transfer, const boost::system::error_code& ec) {
+    if (abandoned_ || ec == boost::asio::error::operation_aborted) return;
+    if (ec) {
+        LogError(kUnit, "@, deadline timer failed: @", className_, ec.message());
+        transfer.err = ErrorCase::BoostErrorUnknown;
+        return;
+    }
+    state_ = TransferState::Finished;
+    boost::system::error_code ignored;
+    stream_.cancel(ignored);
+}
+
+template <class Stream>
+void AsioConnection<Stream>::Finish() {
+    state_ = TransferState::Finished;
+    timer_.cancel();
+}
+
+template <class Stream>
+void AsioConnection<Stream>::RunLoop() {
+    io_.restart();
+    try {
+        io_.run();
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+}
+
+// A handler threw (a completeness test, a log write): the rest of the operation's handlers still
+// refer to the caller's frame, so they are cancelled and drained here, doing nothing.
+template <class Stream>
+void AsioConnection<Stream>::Abandon() {
+    abandoned_ = true;
+    timer_.cancel();
+    boost::system::error_code ignored;
+    stream_.cancel(ignored);
+    io_.restart();
+    io_.run();
+    abandoned_ = false;
+    state_ = TransferState::Finished;
+}
+
+template class AsioConnection<boost::asio::serial_port>;
+template class AsioConnection<boost::asio::ip::tcp::socket>;
+
+}  // namespace driver

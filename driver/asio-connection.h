@@ -1,0 +1,96 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/system/error_code.hpp>
+
+#include "connection.h"
+
+namespace driver {
+
+// Maps a failed open, resolve, connect or option call to a result code and logs the library's text.
+// A missing port (ENOENT) is UnableToOpenSerialPort, everything else ConnectionError; success leaves
+// err untouched.
+void CheckBoostErrorCase(const boost::system::error_code& ec, ErrorCase& err);
+
+// The transfer machinery shared by the serial port and the TCP socket: each write or read arms one
+// deadline timer, starts the asynchronous work and runs the connection's own event loop on the
+// caller's thread until both have finished. Stream is boost::asio::serial_port or ip::tcp::socket.
+template <class Stream>
+class AsioConnection : public Connection {
+public:
+    AsioConnection(const AsioConnection&) = delete;
+    AsioConnection& operator=(const AsioConnection&) = delete;
+
+    bool IsOpen() override { return stream_.is_open(); }
+    bool IsOptionSupported(Option option) override;
+    void SetOption(Option option, const std::string& value, ErrorCase& err) override;
+    std::string GetOption(Option option, ErrorCase& err) override;
+    void WriteData(const ByteVector& data, ErrorCase& err) override;
+    void ReadData(ByteVector& out, const ResponseValidator& isComplete, ErrorCase& err) override;
+    TransferState GetState() override { return state_; }
+    void SetState(TransferState state) override { state_ = state; }
+    // Every write discards unread input first, so a new request is never answered by an old reply.
+
+protected:
+    struct OptionEntry {
+        std::string value;  // the text last given to the setter
+        std::function<void(std::string, ErrorCase&)> setter;
+    };
+
+    // What the completion handlers of one operation work on; lives on the caller's stack for the
+    // length of the loop run.
+    struct Transfer {
+        ErrorCase& err;
+        ByteVector* out = nullptr;
+        const ResponseValidator* isComplete = nullptr;
+        bool mayReopen = true;  // one reopen per operation, so a dead port cannot loop
+        bool reopenWanted = false;
+    };
+
+    // className names the operations in the closed-port errors ("SerialPortConnection").
+    explicit AsioConnection(std::string_view className);
+    ~AsioConnection() override = default;
+
+    virtual std::chrono::microseconds Deadline() const = 0;
+    virtual void LogWritten(const ByteVector& data);
+
+    void StartTimer(Transfer& transfer);
+    // Ends the operation early: the deadline no longer matters.
+    void Finish();
+    void RunLoop();
+    bool Abandoned() const { return abandoned_; }
+
+    boost::asio::io_context io_{1};
+    Stream stream_{io_};
+    std::map<Option, OptionEntry> options_;
+
+private:
+    using Issue = void (AsioConnection::*)(Transfer&);
+
+    void RequireOpen(std::string_view operation);
+    void RunTransfer(Transfer& transfer, Issue issue);
+    void IssueWrite(Transfer& transfer);
+    void IssueRead(Transfer& transfer);
+    void OnRead(Transfer& transfer, const boost::system::error_code& ec, std::size_t size);
+    void OnDeadline(Transfer& transfer, const boost::system::error_code& ec);
+    void OnFailure(Transfer& transfer, const boost::system::error_code& ec, std::string_view operation);
+    void Abandon();
+
+    boost::asio::steady_timer timer_{io_};
+    std::array<std::uint8_t, 512> chunk_{};
+    ByteVector outgoing_;
+    TransferState state_ = TransferState::Idle;
+    std::string_view className_;
+    bool abandoned_ = false;
+};
+
+}  // namespace driver
