@@ -26,6 +26,12 @@ std::optional<std::int64_t> ParseFieldValue(const std::string& text) {
     }
 }
 
+// A value must fit the field's bytes unsigned, or the scale would get a different number than asked.
+bool FitsField(std::int64_t value, const ByteField& field) {
+    const std::int32_t bytes = std::clamp(field.length, 0, kValueBytes);
+    return value >= 0 && value < (std::int64_t{1} << (8 * bytes));
+}
+
 }  // namespace
 
 ByteManExecutor::ByteManExecutor(Command command, std::unique_ptr<ICommunicator> communicator,
@@ -42,7 +48,8 @@ ByteVector ByteManExecutor::MakeRequest(Device& device, ErrorCase& err) {
         const std::string value = device.GetInputParam(field.type, err);
         if (err != ErrorCase::Correct) return {};
         // A value that is no number is refused here, before anything is sent.
-        if (!ParseFieldValue(value)) {
+        const std::optional<std::int64_t> number = ParseFieldValue(value);
+        if (!number || !FitsField(*number, field)) {
             err = ErrorCase::ParamValueUnsupported;
             LogError(kUnit, "ByteManExecutor::MakeRequest(), value [@] is not a number in range", value);
             return {};

@@ -39,15 +39,16 @@ ByteVector OKACommandExecutor::MakeRequest(Device& device, ErrorCase& err) {
         const std::string text = device.GetInputParam(field.type, err);
         if (err != ErrorCase::Correct) return {};
         if (TraceEnabled()) TraceBare("OKACommandExecutor::MakeRequest(): param: " + text);
-        if (!IsDecimalText(text)) {
-            LogError(kUnit, "OKACommandExecutor::MakeRequest(), value [@] is not a decimal number", text);
+        if (!IsDecimalText(text) || text.size() > static_cast<std::size_t>(std::max(field.length, 0))) {
+            LogError(kUnit, "OKACommandExecutor::MakeRequest(), value [@] is not a decimal number of the field's size",
+                     text);
             err = ErrorCase::ParamValueUnsupported;
             return {};
         }
         const std::string reversed(text.rbegin(), text.rend());
         if (TraceEnabled()) TraceBare("OKACommandExecutor::MakeRequest(): param: " + reversed);
 
-        // Least significant digit first; digits beyond the field are cut off.
+        // Least significant digit first.
         ByteVector digits;
         digits.reserve(reversed.size());
         for (char c : reversed) digits.push_back(static_cast<std::uint8_t>(c - '0'));

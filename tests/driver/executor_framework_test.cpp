@@ -52,8 +52,8 @@ TEST(ByteManExecutor, WritesTheLowBytesOfTheValueOverThePlaceholders) {
         std::int32_t length;
         ByteVector sent;
     };
-    for (const Case& c : {Case{"500", 2, {0xEE, 0xF4, 0x01, 0xEE, 0xEE}}, Case{"-1", 2, {0xEE, 0xFF, 0xFF, 0xEE, 0xEE}},
-                          Case{" 258kg", 1, {0xEE, 0x02, 0xEE, 0xEE, 0xEE}}}) {
+    for (const Case& c : {Case{"500", 2, {0xEE, 0xF4, 0x01, 0xEE, 0xEE}}, Case{"65535", 2, {0xEE, 0xFF, 0xFF, 0xEE, 0xEE}},
+                          Case{" 2kg", 1, {0xEE, 0x02, 0xEE, 0xEE, 0xEE}}}) {
         SCOPED_TRACE(c.value);
         FakeScale scale;
         scale.Input(ParamType::Tare, c.value);
@@ -65,8 +65,8 @@ TEST(ByteManExecutor, WritesTheLowBytesOfTheValueOverThePlaceholders) {
     }
 }
 
-TEST(ByteManExecutor, RefusesValuesThatAreNoNumberAndMissingValuesBeforeSending) {
-    for (const char* value : {"abc", "99999999999999999999", ""}) {
+TEST(ByteManExecutor, RefusesValuesThatAreNoNumberOrDoNotFitAndMissingValuesBeforeSending) {
+    for (const char* value : {"abc", "99999999999999999999", "-1", "65536", ""}) {
         SCOPED_TRACE(value);
         FakeScale scale;
         if (*value) scale.Input(ParamType::Tare, value);
