@@ -488,7 +488,10 @@ void LogicDeviceManager::ApplyParamChanges(const std::vector<ParamChange>& chang
             return;
         }
     }
-    Commit(std::move(doc), "LogicDeviceManager::SetDeviceParamAtJSON(),failed writing to json file: @");
+    // Rewriting (and syncing) a file that would not change only costs time, e.g. at every open.
+    if (doc != document_) {
+        Commit(std::move(doc), "LogicDeviceManager::SetDeviceParamAtJSON(),failed writing to json file: @");
+    }
     for (const auto& change : changes) devices_.at(change.id)->SetParam(change.type, change.value);
 }
 
