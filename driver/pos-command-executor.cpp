@@ -2,6 +2,7 @@
 
 #include "byte-field-bounds.h"
 #include "logging.h"
+#include "pos-validators.h"
 
 namespace driver {
 
@@ -56,7 +57,12 @@ ByteVector POSCommandExecutor::MakeRequest(Device& device, ErrorCase& err) {
     return request;
 }
 
-ResultMap POSCommandExecutor::ParseResponse(Device&, const ByteVector& reply, ErrorCase& err) {
+ResultMap POSCommandExecutor::ParseResponse(Device&, const ByteVector& received, ErrorCase& err) {
+    // Fields count from the ACK of the frame the validator accepted, so stray bytes ahead of it
+    // cannot shift the weight into a different number.
+    const std::optional<std::size_t> start = outputFields().empty() ? std::nullopt : FindPOSFrameStart(received);
+    const ByteVector reply = start ? ByteVector(received.begin() + static_cast<std::ptrdiff_t>(*start), received.end())
+                                   : received;
     if (reply.size() < 3 || !AllFieldsInside(outputFields(), reply.size())) {
         LogError(kUnit, "POSCommandExecutor::ParseResponse(), the answer of [@] bytes is too short", reply.size());
         err = ErrorCase::DeviceUnexpectedResponse;

@@ -19,13 +19,19 @@ bool Contains(const ByteVector& reply, const std::array<std::uint8_t, N>& patter
 
 }  // namespace
 
+std::optional<std::size_t> FindPOSFrameStart(const ByteVector& reply) {
+    for (std::size_t p = 0; p + 4 <= reply.size(); ++p) {
+        if (reply[p] == kAck && reply[p + 1] == kStx) return p;
+    }
+    return std::nullopt;
+}
+
 bool POSStatusOfWeightChannelResponseValidator(const ByteVector& reply) {
     LogTrace("command-executor", "POSCommunicator::POSStatusOfWeightChannelResponseValidator()");
     const std::size_t size = reply.size();
-    if (size < 4) return false;
-    std::size_t p = 0;
-    while (p + 4 <= size && !(reply[p] == kAck && reply[p + 1] == kStx)) ++p;
-    if (p + 4 > size) return false;
+    const std::optional<std::size_t> start = FindPOSFrameStart(reply);
+    if (!start) return false;
+    const std::size_t p = *start;
     // The frame found first decides; a later frame is not looked for.
     const std::size_t len = reply[p + 2];
     const std::size_t checksumAt = p + 3 + len;

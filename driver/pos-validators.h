@@ -1,10 +1,16 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
+
 #include "byte-vector.h"
 
 namespace driver {
 
 // Completeness tests of the POS answers.
+
+// Position of the first ACK STX pair that leaves room for LEN and one more byte.
+std::optional<std::size_t> FindPOSFrameStart(const ByteVector& reply);
 
 // An ACK STX LEN frame whose checksum byte (XOR of LEN and the payload) has arrived and holds.
 bool POSStatusOfWeightChannelResponseValidator(const ByteVector& reply);

@@ -95,7 +95,7 @@ TEST(POSStatus, DecodesStateWeightAndTare) {
               (std::vector<ByteVector>{{0x05}, {0x02, 0x05, 0x3A, 0x30, 0x30, 0x33, 0x30, 0x3C}}));
 }
 
-TEST(POSStatus, NakIsAcceptedAndStrayBytesShiftTheFixedOffsets) {
+TEST(POSStatus, NakIsAcceptedAndStrayBytesDoNotShiftTheFields) {
     testsupport::FakeScale scale;
     scale.port->Answer(Chunks{{0x15}});
     scale.port->Answer(Chunks{StatusAnswer({0, 0}, {0xFF, 0xFF, 0xFF, 0xFF}, {0, 0})});
@@ -104,7 +104,7 @@ TEST(POSStatus, NakIsAcceptedAndStrayBytesShiftTheFixedOffsets) {
 
     scale.port->Answer(Chunks{kAck});
     scale.port->Answer(Chunks{{0x00}, StatusAnswer({0, 0}, {0x01, 0x02, 0x00, 0x00}, {0, 0})});
-    EXPECT_EQ(Execute(scale, Command::POSStatusOfWeightChannel, err).at(ParamType::Weight), "131328");  // 00 01 02 00
+    EXPECT_EQ(Execute(scale, Command::POSStatusOfWeightChannel, err).at(ParamType::Weight), "513");  // 01 02 00 00
 }
 
 TEST(POSStatus, EnquiryWithoutOneAckOrNakStopsBeforeTheFrame) {
