@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver-error.h"
+#include "driver/error-names.h"
 
 namespace driver {
 
@@ -121,47 +122,7 @@ const std::map<std::int32_t, DescriptionTable>& Descriptions() {
 }  // namespace
 
 const std::string& ToString(ErrorCase value) {
-    static const Texts texts{
-        "Correct",
-        "Unset",
-        "ErrorCaseUnknown",
-        "IncorrectArgumnts",
-        "ConnectionError",
-        "UnableToOpenSerialPort",
-        "BoostErrorUnknown",
-        "BoostTimeOut",
-        "HandleNull",
-        "HandleInvalid",
-        "HandleDoesNotExist",
-        "ParamTypeUnknown",
-        "ParamTypeUnsupported",
-        "ParamTypeIsNotSetToGet",
-        "OptionUnknown",
-        "OptionUnsupported",
-        "OptionIsNotSetToGet",
-        "ParamValueUnknown",
-        "ParamValueUnsupported",
-        "ParamValueUnset",
-        "CommandUnknown",
-        "CommandUnsupported",
-        "DeviceResponseIncorrectFormat",
-        "DeviceUnexpectedResponse",
-        "DeviceReturnsError",
-        "DeviceIsNotStabilized",
-        "UnknownExceptionWasCaught",
-        "OpenCheckValuesIsNotEq",
-        "JSONKeyMissing",
-        "JSONAnotherFileExtension",
-        "JSONFileDoesNotExist",
-        "JSONFileParsingProblem",
-        "CommandLineIncorrectArgument",
-        "UnableToOpenFile",
-        "WrongModelChosen",
-        "EscapeClicked",
-        "LogicDeviceJSONError",
-        "LogicDeviceNotFound",
-        "NotAllParamsAreSetInLogicDevice",
-    };
+    static const Texts texts(kErrorCaseNames.begin(), kErrorCaseNames.end());
     return Lookup(texts, value, ErrorCase::IncorrectArgumnts, "Func ToString(ErrorCase ecase), ecase is not valid.");
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <driver/driver.h>
+#include <driver/error-names.h>
 
 extern char** environ;
 
@@ -231,47 +232,8 @@ private:
 namespace e2e {
 
 inline std::string CodeName(driver::ErrorCase err) {
-    static const char* const kNames[] = {"Correct",
-                                         "Unset",
-                                         "ErrorCaseUnknown",
-                                         "IncorrectArgumnts",
-                                         "ConnectionError",
-                                         "UnableToOpenSerialPort",
-                                         "BoostErrorUnknown",
-                                         "BoostTimeOut",
-                                         "HandleNull",
-                                         "HandleInvalid",
-                                         "HandleDoesNotExist",
-                                         "ParamTypeUnknown",
-                                         "ParamTypeUnsupported",
-                                         "ParamTypeIsNotSetToGet",
-                                         "OptionUnknown",
-                                         "OptionUnsupported",
-                                         "OptionIsNotSetToGet",
-                                         "ParamValueUnknown",
-                                         "ParamValueUnsupported",
-                                         "ParamValueUnset",
-                                         "CommandUnknown",
-                                         "CommandUnsupported",
-                                         "DeviceResponseIncorrectFormat",
-                                         "DeviceUnexpectedResponse",
-                                         "DeviceReturnsError",
-                                         "DeviceIsNotStabilized",
-                                         "UnknownExceptionWasCaught",
-                                         "OpenCheckValuesIsNotEq",
-                                         "JSONKeyMissing",
-                                         "JSONAnotherFileExtension",
-                                         "JSONFileDoesNotExist",
-                                         "JSONFileParsingProblem",
-                                         "CommandLineIncorrectArgument",
-                                         "UnableToOpenFile",
-                                         "WrongModelChosen",
-                                         "EscapeClicked",
-                                         "LogicDeviceJSONError",
-                                         "LogicDeviceNotFound",
-                                         "NotAllParamsAreSetInLogicDevice"};
-    const auto index = static_cast<std::size_t>(err);
-    return index < std::size(kNames) ? kNames[index] : "ErrorCase(" + std::to_string(index) + ")";
+    const std::string_view name = driver::ErrorCaseName(err);
+    return name.empty() ? "ErrorCase(" + std::to_string(static_cast<std::int32_t>(err)) + ")" : std::string(name);
 }
 
 }  // namespace e2e

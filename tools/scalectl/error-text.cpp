@@ -1,54 +1,13 @@
 #include "error-text.h"
 
+#include "driver/error-names.h"
+
 #include <algorithm>
 #include <array>
 
 namespace scalectl {
 
 namespace {
-
-// The driver converts codes to text only inside itself, so the tool keeps the identifiers.
-constexpr std::array<std::string_view, 39> kNames = {
-    "Correct",
-    "Unset",
-    "ErrorCaseUnknown",
-    "IncorrectArgumnts",
-    "ConnectionError",
-    "UnableToOpenSerialPort",
-    "BoostErrorUnknown",
-    "BoostTimeOut",
-    "HandleNull",
-    "HandleInvalid",
-    "HandleDoesNotExist",
-    "ParamTypeUnknown",
-    "ParamTypeUnsupported",
-    "ParamTypeIsNotSetToGet",
-    "OptionUnknown",
-    "OptionUnsupported",
-    "OptionIsNotSetToGet",
-    "ParamValueUnknown",
-    "ParamValueUnsupported",
-    "ParamValueUnset",
-    "CommandUnknown",
-    "CommandUnsupported",
-    "DeviceResponseIncorrectFormat",
-    "DeviceUnexpectedResponse",
-    "DeviceReturnsError",
-    "DeviceIsNotStabilized",
-    "UnknownExceptionWasCaught",
-    "OpenCheckValuesIsNotEq",
-    "JSONKeyMissing",
-    "JSONAnotherFileExtension",
-    "JSONFileDoesNotExist",
-    "JSONFileParsingProblem",
-    "CommandLineIncorrectArgument",
-    "UnableToOpenFile",
-    "WrongModelChosen",
-    "EscapeClicked",
-    "LogicDeviceJSONError",
-    "LogicDeviceNotFound",
-    "NotAllParamsAreSetInLogicDevice",
-};
 
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -73,8 +32,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }  // namespace
 
 std::string ErrorCaseName(std::int32_t ecase) {
-    if (ecase >= 0 && static_cast<std::size_t>(ecase) < kNames.size()) return std::string(kNames[ecase]);
-    return "ErrorCase" + std::to_string(ecase);
+    const std::string_view name = driver::ErrorCaseName(static_cast<driver::ErrorCase>(ecase));
+    return name.empty() ? "ErrorCase" + std::to_string(ecase) : std::string(name);
 }
 
 std::string ToUtf8(std::wstring_view text) {
