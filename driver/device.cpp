@@ -25,7 +25,13 @@ Device::Device() {
 }
 
 Device::~Device() {
-    if (connection_) connection_->Close();
+    if (!connection_) return;
+    try {
+        connection_->Close();
+    } catch (const std::exception& error) {
+        // A destructor must not throw: the handle is gone either way, so the failure is only logged.
+        LogError(kUnit, "Device::~Device(), closing the connection failed: @", error.what());
+    }
 }
 
 void Device::Configure(const DeviceConfiguration& configuration) { config_ = configuration; }
