@@ -105,9 +105,9 @@ void AsioConnection<Stream>::RequireOpen(std::string_view operation) {
 // operation re-issued from here, never from inside a handler of the loop being run.
 template <class Stream>
 void AsioConnection<Stream>::RunTransfer(Transfer& transfer, Issue issue) {
-    StartTimer(transfer);
+    state_ = TransferState::Waiting;
     (this->*issue)(transfer);
-    RunLoop();
+    RunUntilDeadline();
     if (!transfer.reopenWanted) return;
 
     transfer.reopenWanted = false;
@@ -120,9 +120,9 @@ void AsioConnection<Stream>::RunTransfer(Transfer& transfer, Issue issue) {
         transfer.err = openErr;
         return;
     }
-    StartTimer(transfer);
+    state_ = TransferState::Waiting;
     (this->*issue)(transfer);
-    RunLoop();
+    RunUntilDeadline();
 }
 
 template <class Stream>
@@ -179,35 +179,15 @@ void AsioConnection<Stream>::OnFailure(Transfer& transfer, const boost::system::
 }
 
 template <class Stream>
-void AsioConnection<Stream>::StartTimer(Transfer& transfer) {
-    state_ = TransferState::Waiting;
-    timer_.expires_after(Deadline());
-    timer_.async_wait([this, &transfer](const boost::system::error_code& ec) { OnDeadline(transfer, ec); });
-}
-
-template <class Stream>
-void AsioConnection<Stream>::OnDeadline(Transfer& transfer, const boost::system::error_code& ec) {
-    if (abandoned_ || ec == boost::asio::error::operation_aborted) return;
-    if (ec) {
-        LogError(kUnit, "@, deadline timer failed: @", className_, ec.message());
-        transfer.err = ErrorCase::BoostErrorUnknown;
-        return;
-    }
-    state_ = TransferState::Finished;
-    boost::system::error_code ignored;
-    stream_.cancel(ignored);
-}
-
-template <class Stream>
-void AsioConnection<Stream>::Finish() {
-    state_ = TransferState::Finished;
-    timer_.cancel();
-}
-
-template <class Stream>
-void AsioConnection<Stream>::RunLoop() {
+void AsioConnection<Stream>::RunUntilDeadline() {
     io_.restart();
     try {
+        io_.run_for(Deadline());
+        if (io_.stopped()) return;  // every handler has run
+        state_ = TransferState::Finished;
+        boost::system::error_code ignored;
+        stream_.cancel(ignored);
+        io_.restart();
         io_.run();
     } catch (...) {
         Abandon();
@@ -220,7 +200,6 @@ void AsioConnection<Stream>::RunLoop() {
 template <class Stream>
 void AsioConnection<Stream>::Abandon() {
     abandoned_ = true;
-    timer_.cancel();
     boost::system::error_code ignored;
     stream_.cancel(ignored);
     io_.restart();

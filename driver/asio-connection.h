@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include <boost/asio/io_context.hpp>
-#include <boost/asio/steady_timer.hpp>
 #include <boost/system/error_code.hpp>
 
 #include "connection.h"
@@ -21,9 +20,10 @@ namespace driver {
 // err untouched.
 void CheckBoostErrorCase(const boost::system::error_code& ec, ErrorCase& err);
 
-// The transfer machinery shared by the serial port and the TCP socket: each write or read arms one
-// deadline timer, starts the asynchronous work and runs the connection's own event loop on the
-// caller's thread until both have finished. Stream is boost::asio::serial_port or ip::tcp::socket.
+// The transfer machinery shared by the serial port and the TCP socket: each write or read starts
+// the asynchronous work and runs the connection's own event loop on the caller's thread until the
+// work is done or the operation's deadline has passed. The loop's own wait carries the deadline, so
+// a transfer costs no timer system calls. Stream is boost::asio::serial_port or ip::tcp::socket.
 template <class Stream>
 class AsioConnection : public Connection {
 public:
@@ -63,10 +63,11 @@ protected:
     virtual std::chrono::microseconds Deadline() const = 0;
     virtual void LogWritten(const ByteVector& data);
 
-    void StartTimer(Transfer& transfer);
-    // Ends the operation early: the deadline no longer matters.
-    void Finish();
-    void RunLoop();
+    // Marks the operation done; its loop returns once no handler is left.
+    void Finish() { state_ = TransferState::Finished; }
+    // Runs the loop until the operation's handlers are done or Deadline() has passed; at the
+    // deadline the stream's work is cancelled and its handlers see operation_aborted.
+    void RunUntilDeadline();
     bool Abandoned() const { return abandoned_; }
 
     boost::asio::io_context io_{1};
@@ -81,11 +82,9 @@ private:
     void IssueWrite(Transfer& transfer);
     void IssueRead(Transfer& transfer);
     void OnRead(Transfer& transfer, const boost::system::error_code& ec, std::size_t size);
-    void OnDeadline(Transfer& transfer, const boost::system::error_code& ec);
     void OnFailure(Transfer& transfer, const boost::system::error_code& ec, std::string_view operation);
     void Abandon();
 
-    boost::asio::steady_timer timer_{io_};
     std::array<std::uint8_t, 512> chunk_{};
     ByteVector outgoing_;
     TransferState state_ = TransferState::Idle;

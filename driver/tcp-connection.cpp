@@ -73,14 +73,13 @@ void TCPConnection::Connect(ErrorCase& err) {
 
     peer_ = *results.begin();
     Transfer transfer{err};
-    StartTimer(transfer);
     // An abort by the deadline arrives here as operation_aborted and counts as ConnectionError.
     stream_.async_connect(peer_, [this, &transfer](const boost::system::error_code& result) {
         if (Abandoned()) return;
         CheckBoostErrorCase(result, transfer.err);
         Finish();
     });
-    RunLoop();
+    RunUntilDeadline();
 }
 
 void TCPConnection::Close() {
