@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "scalectl/child-process.h"
+#include "support/child-process.h"
 
 namespace exchange_bench {
 
@@ -21,7 +21,7 @@ public:
     std::string Control(const std::string& line);
 
 private:
-    std::unique_ptr<scalectl::testing::ChildProcess> child_;
+    std::unique_ptr<test_support::ChildProcess> child_;
     std::string endPoint_;
 };
 

@@ -8,11 +8,16 @@
 #include <fstream>
 #include <sstream>
 
-#include "child-process.h"
+#include "support/child-process.h"
+#include "support/sim-process.h"
 #include "support/temp-dir.h"
 
 namespace scalectl::testing {
 namespace {
+
+using test_support::ChildProcess;
+using test_support::ProcessResult;
+using test_support::SimProcess;
 
 using namespace std::chrono_literals;
 using boost::property_tree::ptree;
@@ -46,39 +51,13 @@ std::string ReadFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// One simulated scale; the first line it prints is where to reach it.
-class Sim {
-public:
-    explicit Sim(std::vector<std::string> args) : process_(WithPath(std::move(args))) {
-        endpoint_ = process_.ReadLine(10s).value_or("");
-    }
-    ~Sim() {
-        process_.WriteLine("quit");
-        process_.Finish(5s);
-    }
-    const std::string& endpoint() const { return endpoint_; }
-    // Sends one control line and waits for its answer.
-    std::string Control(const std::string& line) {
-        process_.WriteLine(line);
-        return process_.ReadLine(5s).value_or("<no answer>");
-    }
-
-private:
-    static std::vector<std::string> WithPath(std::vector<std::string> args) {
-        args.insert(args.begin(), SCALE_SIM_PATH);
-        return args;
-    }
-    ChildProcess process_;
-    std::string endpoint_;
-};
-
 class ScalectlTest : public ::testing::Test {
 protected:
     std::map<std::string, std::string> Env() const { return {{"APPDATA", appData_.path().string()}}; }
 
     ProcessResult Ctl(std::vector<std::string> args) {
         args.insert(args.begin(), SCALECTL_PATH);
-        return scalectl::testing::Run(args, Env());
+        return test_support::Run(args, Env());
     }
 
     std::unique_ptr<ChildProcess> StartCtl(std::vector<std::string> args) {
@@ -253,7 +232,7 @@ protected:
         ASSERT_EQ(sim_.endpoint().rfind("/dev/", 0), 0u) << sim_.endpoint();
         id_ = AddCurrent({"--port", sim_.endpoint(), "--name", "sim"});
     }
-    Sim sim_{{"--pty", "--protocol", "pos", "--pro"}};
+    SimProcess sim_{{"--pty", "--protocol", "pos", "--pro"}};
     std::string id_;
 };
 
@@ -272,9 +251,7 @@ TEST_F(PosScaleTest, DetectFindsProtocolAndModelAndStoresThem) {
 }
 
 TEST_F(PosScaleTest, WeightReadingsZeroAndTare) {
-    EXPECT_EQ(sim_.Control("weight 1500"), "ok");
-    EXPECT_EQ(sim_.Control("tare 200"), "ok");
-    EXPECT_EQ(sim_.Control("stable 1"), "ok");
+    sim_.Control({"weight 1500", "tare 200", "stable 1"});
 
     const auto once = Ctl({"weight"});
     ASSERT_EQ(once.status, 0) << once.err;
@@ -292,7 +269,7 @@ TEST_F(PosScaleTest, WeightReadingsZeroAndTare) {
     EXPECT_EQ(readings[2].get<bool>("overload"), false);
 
     // Above the scale's maximum of 15 kg.
-    sim_.Control("weight 15500");
+    sim_.Control({"weight 15500"});
     EXPECT_EQ(ParseJson(Ctl({"weight", "--json"}).out).get<bool>("overload"), true);
 
     EXPECT_EQ(Ctl({"zero"}).out, "zero: ok\n");
@@ -300,7 +277,7 @@ TEST_F(PosScaleTest, WeightReadingsZeroAndTare) {
     EXPECT_EQ(zeroed.get<double>("weight"), 0);
     EXPECT_EQ(zeroed.get<bool>("zero"), true);
 
-    sim_.Control("weight 700");
+    sim_.Control({"weight 700"});
     EXPECT_EQ(ParseJson(Ctl({"--json", "tare"}).out).get<std::string>("result"), "ok");
     auto tared = ParseJson(Ctl({"weight", "--json"}).out);
     EXPECT_EQ(tared.get<double>("weight"), 0);
@@ -330,14 +307,14 @@ TEST_F(PosScaleTest, SettingsAreReadAndWritten) {
 }
 
 TEST_F(PosScaleTest, CalibrationWaitsForAStableScaleAndRebootAnswers) {
-    sim_.Control("stable 1");
+    sim_.Control({"stable 1"});
     EXPECT_EQ(Ctl({"calibrate", "zero"}).out, "calibrate zero: ok\n");
     const auto weighed = Ctl({"--json", "calibrate", "weight", "5"});
     ASSERT_EQ(weighed.status, 0) << weighed.err;
     EXPECT_EQ(ParseJson(weighed.out).get<std::string>("result"), "ok");
     EXPECT_EQ(ParseJson(Ctl({"--json", "get", "cal"}).out).get<std::string>("value"), "5");
 
-    sim_.Control("stable 0");
+    sim_.Control({"stable 0"});
     ExpectFailure(Ctl({"calibrate", "weight", "5"}), 25, "DeviceIsNotStabilized");
     EXPECT_EQ(Ctl({"reboot"}).out, "reboot: ok\n");
 }
@@ -360,7 +337,7 @@ TEST_F(PosScaleTest, HeldPortAndCtrlCDuringWatch) {
 
 TEST_F(PosScaleTest, MissingPortAndSilentScale) {
     const auto before = ReadFile(DeviceFile());
-    sim_.Control("silent 1");
+    sim_.Control({"silent 1"});
     for (const std::string command : {"detect", "weight"}) {
         const auto silent = Ctl({command});
         EXPECT_NE(silent.status, 0) << command;
@@ -377,16 +354,14 @@ TEST_F(PosScaleTest, MissingPortAndSilentScale) {
 }
 
 TEST_F(ScalectlTest, CasScaleOverTcp) {
-    Sim sim({"--tcp", "127.0.0.1:0", "--protocol", "cas", "--pro"});
+    SimProcess sim({"--tcp", "127.0.0.1:0", "--protocol", "cas", "--pro"});
     ASSERT_NE(sim.endpoint().find(':'), std::string::npos) << sim.endpoint();
     AddCurrent({"--tcp", sim.endpoint()});
 
     const auto detected = ParseJson(Ctl({"--json", "detect"}).out);
     EXPECT_EQ(detected.get<std::string>("protocol"), "CAS-K ProV1");
 
-    sim.Control("unit g");
-    sim.Control("weight 125");
-    sim.Control("stable 1");
+    sim.Control({"unit g", "weight 125", "stable 1"});
     const auto reading = Ctl({"--json", "weight"});
     ASSERT_EQ(reading.status, 0) << reading.err;
     const auto json = ParseJson(reading.out);

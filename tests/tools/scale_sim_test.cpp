@@ -4,9 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -18,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/sim-process.h"
 #include "wire.h"
 
 namespace {
@@ -41,80 +40,7 @@ bool WaitReadable(int fd, Ms timeout) {
     return ::poll(&p, 1, static_cast<int>(timeout.count())) == 1;
 }
 
-// One scale-sim child with pipes to its standard input and output.
-class SimProcess {
-public:
-    explicit SimProcess(const std::vector<std::string>& args) {
-        int in[2], out[2];
-        if (::pipe(in) != 0 || ::pipe(out) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(in[0], STDIN_FILENO);
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(in[1]);
-            ::close(out[0]);
-            std::vector<char*> argv{const_cast<char*>(SCALE_SIM_PATH)};
-            for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            ::execv(SCALE_SIM_PATH, argv.data());
-            ::_exit(127);
-        }
-        ::close(in[0]);
-        ::close(out[1]);
-        in_ = in[1];
-        out_ = out[0];
-        endpoint_ = ReadLine();
-    }
-    ~SimProcess() {
-        if (in_ >= 0) ::close(in_);  // end of input: the simulator quits
-        for (int i = 0; i < 100 && pid_ > 0; ++i) {
-            if (::waitpid(pid_, nullptr, WNOHANG) == pid_)
-                pid_ = -1;
-            else
-                std::this_thread::sleep_for(10ms);
-        }
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (out_ >= 0) ::close(out_);
-    }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
-
-    const std::string& endpoint() const { return endpoint_; }
-
-    std::string ReadLine(Ms timeout = 2000ms) {
-        auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            std::size_t end = buffer_.find('\n');
-            if (end != std::string::npos) {
-                std::string line = buffer_.substr(0, end);
-                buffer_.erase(0, end + 1);
-                return line;
-            }
-            auto left = std::chrono::duration_cast<Ms>(deadline - std::chrono::steady_clock::now());
-            if (left <= 0ms || !WaitReadable(out_, left)) return "<timeout>";
-            char chunk[256];
-            ssize_t n = ::read(out_, chunk, sizeof chunk);
-            if (n <= 0) return "<eof>";
-            buffer_.append(chunk, static_cast<std::size_t>(n));
-        }
-    }
-
-    std::string Command(const std::string& line) {
-        std::string text = line + "\n";
-        if (::write(in_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) return "<write failed>";
-        return ReadLine();
-    }
-
-private:
-    pid_t pid_ = -1;
-    int in_ = -1;
-    int out_ = -1;
-    std::string buffer_;
-    std::string endpoint_;
-};
+using test_support::SimProcess;
 
 // The host's end of the line.
 class HostLine {
@@ -199,8 +125,8 @@ TEST(ScaleSimOverPty, PosStatusServiceLinesAndReopenedSlave) {
     SimProcess sim({"--pty", "--link", link.string(), "--protocol", "pos"});
     ASSERT_TRUE(sim.endpoint().starts_with("/dev/pts/")) << sim.endpoint();
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), sim.endpoint());
-    ASSERT_EQ(sim.Command("weight 1234"), "ok");
-    ASSERT_EQ(sim.Command("tare 300"), "ok");
+    ASSERT_EQ(sim.Send("weight 1234"), "ok");
+    ASSERT_EQ(sim.Send("tare 300"), "ok");
 
     {
         HostLine host = HostLine::Pty(link.string());
@@ -219,42 +145,42 @@ TEST(ScaleSimOverPty, PosStatusServiceLinesAndReopenedSlave) {
         EXPECT_EQ(host.Exchange(Hex({0x05, 0x02, 0x05, 0x30, 0x30, 0x30, 0x33, 0x30, 0x36}), 7),
                   Hex({0x06, 0x06, 0x02, 0x02, 0x30, 0x00, 0x32}));
     }
-    EXPECT_NE(sim.Command("status").find("weight=0 tare=0"), std::string::npos);
-    EXPECT_EQ(sim.Command("quit"), "ok");
+    EXPECT_NE(sim.Send("status").find("weight=0 tare=0"), std::string::npos);
+    EXPECT_EQ(sim.Send("quit"), "ok");
 }
 
 TEST(ScaleSimOverPty, FaultsActOnTheFrameBehindTheHandshake) {
     SimProcess sim({"--pty"});
     HostLine host = HostLine::Pty(sim.endpoint());
     ASSERT_TRUE(host.ok());
-    ASSERT_EQ(sim.Command("weight 500"), "ok");
+    ASSERT_EQ(sim.Send("weight 500"), "ok");
 
-    ASSERT_EQ(sim.Command("nak"), "ok");
+    ASSERT_EQ(sim.Send("nak"), "ok");
     EXPECT_EQ(host.Exchange(kEnq, 1), Hex({0x15}));
     EXPECT_EQ(host.Exchange(kEnq, 1), Hex({0x06}));
 
-    ASSERT_EQ(sim.Command("corrupt-checksum"), "ok");
+    ASSERT_EQ(sim.Send("corrupt-checksum"), "ok");
     EXPECT_EQ(host.Exchange(kEnq, 1), Hex({0x06}));
     Bytes answer = host.Exchange(kPosStatus, 14);
     ASSERT_EQ(answer.size(), 14u);
     EXPECT_EQ(answer[13], XorOf(std::span(answer).subspan(2, 11)) ^ 0xFF);
 
-    ASSERT_EQ(sim.Command("stray 2"), "ok");
+    ASSERT_EQ(sim.Send("stray 2"), "ok");
     answer = host.Exchange(kPosStatus, 16);
     ASSERT_EQ(answer.size(), 16u);
     EXPECT_EQ(answer[0], 0xA5);
     EXPECT_EQ(answer[1], 0xA5);
     ExpectPosStatus(Bytes(answer.begin() + 2, answer.end()), 500);
 
-    ASSERT_EQ(sim.Command("split 300"), "ok");
+    ASSERT_EQ(sim.Send("split 300"), "ok");
     host.Send(kPosStatus);
     EXPECT_EQ(host.Read(14, 150ms).size(), 7u);
     EXPECT_EQ(host.Read(7, 1000ms).size(), 7u);
 
-    ASSERT_EQ(sim.Command("silent 1"), "ok");
+    ASSERT_EQ(sim.Send("silent 1"), "ok");
     EXPECT_TRUE(host.Exchange(kEnq, 1, 300ms).empty());
-    ASSERT_EQ(sim.Command("silent 0"), "ok");
-    ASSERT_EQ(sim.Command("pro 0"), "ok");
+    ASSERT_EQ(sim.Send("silent 0"), "ok");
+    ASSERT_EQ(sim.Send("pro 0"), "ok");
     EXPECT_TRUE(host.Exchange(scale_sim::ToBytes("Gsern\r\n"), 1, 300ms).empty());
     EXPECT_EQ(host.Exchange(kEnq, 1), Hex({0x06}));
 }
@@ -263,13 +189,13 @@ TEST(ScaleSimOverPty, DropCutsTheLineAndStartsANewPty) {
     SimProcess sim({"--pty"});
     std::string first = sim.endpoint();
     HostLine host = HostLine::Pty(first);
-    ASSERT_EQ(sim.Command("drop"), "ok");
+    ASSERT_EQ(sim.Send("drop"), "ok");
     Bytes half = host.Exchange(kPosStatus, 14, 500ms);
     EXPECT_EQ(half.size(), 7u);
     host.Read(1, 300ms);
     EXPECT_TRUE(host.closed());
 
-    std::string status = sim.Command("status");
+    std::string status = sim.Send("status");
     std::size_t at = status.find("endpoint=");
     ASSERT_NE(at, std::string::npos);
     std::string second = status.substr(at + 9, status.find(' ', at) - at - 9);
@@ -281,7 +207,7 @@ TEST(ScaleSimOverPty, DropCutsTheLineAndStartsANewPty) {
 TEST(ScaleSimOverTcp, CasPolledZeroTareAndNextHost) {
     SimProcess sim({"--tcp", "127.0.0.1:0", "--protocol", "cas"});
     ASSERT_TRUE(sim.endpoint().starts_with("127.0.0.1:")) << sim.endpoint();
-    ASSERT_EQ(sim.Command("weight 12500"), "ok");
+    ASSERT_EQ(sim.Send("weight 12500"), "ok");
     {
         HostLine host = HostLine::Tcp(sim.endpoint());
         ASSERT_TRUE(host.ok());
@@ -293,7 +219,7 @@ TEST(ScaleSimOverTcp, CasPolledZeroTareAndNextHost) {
         EXPECT_EQ(Bytes(frame.begin() + 13, frame.end()), Hex({0x03, 0x04}));
         host.Send(scale_sim::ToBytes("<TK>\t"));
         EXPECT_TRUE(host.Read(1, 200ms).empty());  // one-way
-        EXPECT_NE(sim.Command("status").find("weight=0 tare=12500"), std::string::npos);
+        EXPECT_NE(sim.Send("status").find("weight=0 tare=12500"), std::string::npos);
         EXPECT_EQ(host.Exchange(scale_sim::ToBytes("Gprov\r\n"), 8), scale_sim::ToBytes("prov=0\r\n"));
     }
     HostLine next = HostLine::Tcp(sim.endpoint());
@@ -304,17 +230,17 @@ TEST(ScaleSimOverTcp, CasPolledZeroTareAndNextHost) {
 
 TEST(ScaleSimOverTcp, CasActiveStreamsAndOkaAnswers) {
     SimProcess sim({"--tcp", "127.0.0.1:0", "--protocol", "cas-active", "--interval", "50"});
-    ASSERT_EQ(sim.Command("weight 125"), "ok");
-    ASSERT_EQ(sim.Command("unit g"), "ok");
+    ASSERT_EQ(sim.Send("weight 125"), "ok");
+    ASSERT_EQ(sim.Send("unit g"), "ok");
     HostLine host = HostLine::Tcp(sim.endpoint());
     Bytes frames = host.Read(45, 1000ms);
     ASSERT_EQ(frames.size(), 45u);
     for (std::size_t at = 0; at < frames.size(); at += 15)
         EXPECT_EQ(std::string(frames.begin() + at + 2, frames.begin() + at + 12), "S    125 g");
 
-    ASSERT_EQ(sim.Command("protocol oka"), "ok");
-    ASSERT_EQ(sim.Command("tare 16"), "ok");
-    ASSERT_EQ(sim.Command("weight 1234"), "ok");
+    ASSERT_EQ(sim.Send("protocol oka"), "ok");
+    ASSERT_EQ(sim.Send("tare 16"), "ok");
+    ASSERT_EQ(sim.Send("weight 1234"), "ok");
     host.Read(100, 100ms);  // frames still on their way
     Bytes weight = host.Exchange(Hex({0x02, 0x09, 0x09, 0x09, 0x09, 0x09, 0x09}), 24);
     ASSERT_EQ(weight.size(), 24u);
@@ -327,7 +253,7 @@ TEST(ScaleSimOverTcp, CasActiveStreamsAndOkaAnswers) {
 TEST(ScaleSimOverTcp, DropClosesTheHostSocketMidFrame) {
     SimProcess sim({"--tcp", "127.0.0.1:0", "--protocol", "pos"});
     HostLine host = HostLine::Tcp(sim.endpoint());
-    ASSERT_EQ(sim.Command("drop"), "ok");
+    ASSERT_EQ(sim.Send("drop"), "ok");
     EXPECT_EQ(host.Exchange(kPosStatus, 14, 500ms).size(), 7u);
     host.Read(1, 300ms);
     EXPECT_TRUE(host.closed());

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace scalectl::testing {
+namespace test_support {
 
 struct ProcessResult {
     int status = -1;  // exit status, or 128 + signal
@@ -14,17 +14,22 @@ struct ProcessResult {
     std::string err;
 };
 
-// A program started with pipes on its standard streams and extra environment variables.
+// A program started with pipes on its standard streams and extra environment variables. It
+// inherits no other descriptor of the test process, so ports and sockets held there stay private.
 class ChildProcess {
 public:
-    ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {});
+    // errorFile: a file for the child's standard error instead of a pipe ("" keeps the pipe).
+    ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
+                 const std::string& errorFile = "");
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
+    bool started() const { return pid_ > 0; }
     // The next line of standard output without its line feed, or nothing at the deadline or end of output.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
-    void WriteLine(const std::string& line);
+    // False when the child no longer reads its input.
+    bool WriteLine(const std::string& line);
     void Signal(int signal);
     // Closes standard input, collects the rest of the output and waits; kills the process at the deadline.
     ProcessResult Finish(std::chrono::milliseconds timeout);
@@ -45,4 +50,4 @@ private:
 ProcessResult Run(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
                   std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
-}  // namespace scalectl::testing
+}  // namespace test_support

@@ -3,14 +3,18 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
-namespace scalectl::testing {
+extern char** environ;
+
+namespace test_support {
 
 namespace {
 
@@ -25,6 +29,25 @@ void CloseFd(int& fd) {
     fd = -1;
 }
 
+// The test process's environment with the given variables set over it.
+std::vector<std::string> Environment(const std::map<std::string, std::string>& overrides) {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const char* equals = std::strchr(*entry, '=');
+        const std::string name(*entry, equals == nullptr ? std::strlen(*entry) : equals - *entry);
+        if (!overrides.contains(name)) entries.emplace_back(*entry);
+    }
+    for (const auto& [name, value] : overrides) entries.push_back(name + "=" + value);
+    return entries;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 int DecodeStatus(int raw) {
     if (WIFEXITED(raw)) return WEXITSTATUS(raw);
     if (WIFSIGNALED(raw)) return 128 + WTERMSIG(raw);
@@ -33,30 +56,51 @@ int DecodeStatus(int raw) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+                           const std::string& errorFile) {
+    // A child that died must fail a test through its answers, not end the runner by SIGPIPE.
+    ::signal(SIGPIPE, SIG_IGN);
     int in[2], out[2], err[2];
     MakePipe(in);
     MakePipe(out);
     MakePipe(err);
-    pid_ = ::fork();
-    if (pid_ < 0) throw std::runtime_error("fork failed");
-    if (pid_ == 0) {
-        ::dup2(in[0], STDIN_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(err[1], STDERR_FILENO);
-        for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> args;
-        for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
+
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+    ::posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    if (errorFile.empty()) {
+        ::posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    } else {
+        ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                           0644);
     }
+    ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    // The child gets SIGPIPE back: ignoring it here would otherwise carry over.
+    posix_spawnattr_t attributes;
+    ::posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    ::posix_spawnattr_setsigdefault(&attributes, &defaults);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<std::string> args = argv;
+    std::vector<std::string> environment = Environment(env);
+    const auto argvPointers = Pointers(args);
+    const auto envPointers = Pointers(environment);
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, args.at(0).c_str(), &actions, &attributes, argvPointers.data(), envPointers.data()) == 0)
+        pid_ = pid;
+    ::posix_spawnattr_destroy(&attributes);
+    ::posix_spawn_file_actions_destroy(&actions);
     ::close(in[0]);
     ::close(out[1]);
     ::close(err[1]);
     in_ = in[1];
     out_ = out[0];
     err_ = err[0];
+    if (pid_ < 0) status_ = 127;
 }
 
 ChildProcess::~ChildProcess() {
@@ -104,15 +148,13 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
     }
 }
 
-void ChildProcess::WriteLine(const std::string& line) {
+bool ChildProcess::WriteLine(const std::string& line) {
     const auto text = line + "\n";
-    if (in_ >= 0) {
-        [[maybe_unused]] auto written = ::write(in_, text.data(), text.size());
-    }
+    return in_ >= 0 && ::write(in_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
 }
 
 void ChildProcess::Signal(int signal) {
-    if (!status_) ::kill(pid_, signal);
+    if (!status_ && pid_ > 0) ::kill(pid_, signal);
 }
 
 ProcessResult ChildProcess::Finish(std::chrono::milliseconds timeout) {
@@ -148,4 +190,4 @@ ProcessResult Run(const std::vector<std::string>& argv, const std::map<std::stri
     return child.Finish(timeout);
 }
 
-}  // namespace scalectl::testing
+}  // namespace test_support
