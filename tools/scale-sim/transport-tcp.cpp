@@ -51,7 +51,7 @@ TcpTransport::TcpTransport(const std::string& address) {
     int on = 1;
     ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     if (::bind(listener_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) throw SystemError("bind " + address);
-    if (::listen(listener_, 4) != 0) throw SystemError("listen");
+    if (::listen(listener_, SOMAXCONN) != 0) throw SystemError("listen");
     socklen_t len = sizeof sa;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&sa), &len);
     char host[INET_ADDRSTRLEN] = {};
