@@ -185,10 +185,7 @@ void AsioConnection<Stream>::RunUntilDeadline() {
         io_.run_for(Deadline());
         if (io_.stopped()) return;  // every handler has run
         state_ = TransferState::Finished;
-        boost::system::error_code ignored;
-        stream_.cancel(ignored);
-        io_.restart();
-        io_.run();
+        CancelAndDrain();
     } catch (...) {
         Abandon();
         throw;
@@ -200,12 +197,21 @@ void AsioConnection<Stream>::RunUntilDeadline() {
 template <class Stream>
 void AsioConnection<Stream>::Abandon() {
     abandoned_ = true;
-    boost::system::error_code ignored;
-    stream_.cancel(ignored);
-    io_.restart();
-    io_.run();
+    CancelAndDrain();
     abandoned_ = false;
     state_ = TransferState::Finished;
+}
+
+// Repeated because a handler that ran before it saw the cancel may have issued more work (the
+// next part of a composed write); each round cancels that too, so the drain cannot wait on the line.
+template <class Stream>
+void AsioConnection<Stream>::CancelAndDrain() {
+    boost::system::error_code ignored;
+    do {
+        stream_.cancel(ignored);
+        io_.restart();
+        io_.run_for(std::chrono::milliseconds(10));
+    } while (!io_.stopped());
 }
 
 template class AsioConnection<boost::asio::serial_port>;

@@ -84,6 +84,7 @@ private:
     void OnRead(Transfer& transfer, const boost::system::error_code& ec, std::size_t size);
     void OnFailure(Transfer& transfer, const boost::system::error_code& ec, std::string_view operation);
     void Abandon();
+    void CancelAndDrain();
 
     std::array<std::uint8_t, 512> chunk_{};
     ByteVector outgoing_;

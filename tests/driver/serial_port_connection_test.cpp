@@ -301,6 +301,22 @@ TEST_F(SerialPortConnectionTest, UnfinishedReadEndsAtTheDeadlineWithItsBytes) {
     EXPECT_LT(elapsed, 900ms);
 }
 
+// Nobody reads the master side, so the line takes a few kilobytes and then stalls mid-write.
+TEST_F(SerialPortConnectionTest, StalledWriteEndsAtTheDeadlineAndTheLineStaysUsable) {
+    const auto start = Clock::now();
+    connection_.WriteData(ByteVector(256 * 1024, 0x55), err_);
+    const auto elapsed = Clock::now() - start;
+    EXPECT_EQ(err_, ErrorCase::Correct);
+    EXPECT_EQ(connection_.GetState(), driver::TransferState::Finished);
+    EXPECT_GE(elapsed, 490ms);
+    EXPECT_LT(elapsed, 900ms);
+
+    pty_.Write({7});
+    ByteVector out;
+    connection_.ReadData(out, AtLeast(1), err_);
+    EXPECT_EQ(out, (ByteVector{7}));
+}
+
 TEST_F(SerialPortConnectionTest, ThrowingCompletenessTestLeavesTheConnectionUsable) {
     pty_.Write({1, 2, 3});
     ByteVector out;
