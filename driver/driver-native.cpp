@@ -30,6 +30,8 @@ template <class Work>
 std::int32_t RunFunction(const char* logName, ErrorCase& ecase, Work&& work) {
     try {
         work();
+        // Most failures are reported by their code alone; this line makes each one visible in the log.
+        if (ecase != ErrorCase::Correct) LogError(kUnit, "@, ended with @", logName, ToString(ecase));
     } catch (...) {
         const auto failure = std::current_exception();
         try {

@@ -196,6 +196,10 @@ TEST_F(Exports, OptionsAndCommandsNeedAnOpenConnection) {
     EXPECT_EQ(set_option(handle_, Option::BaudRate, "9600"), Code(ErrorCase::ConnectionError));
     EXPECT_EQ(get_option(handle_, Option::BaudRate, value), Code(ErrorCase::ConnectionError));
     EXPECT_EQ(execute_command(handle_, Command::StatusOfWeightChannel), Code(ErrorCase::ConnectionError));
+    // A failure reported by its code alone still leaves a line naming the call and the code.
+    EXPECT_NE(ReadLog().find("[error] Norvell::Balvex::Driver::driver-native, Driver::execute_command(), ended with "
+                             "ConnectionError"),
+              std::string::npos);
 }
 
 TEST_F(Exports, OpenRefusesAnUnknownConnectionType) {
