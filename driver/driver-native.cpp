@@ -26,12 +26,18 @@ ErrorCase CodeForCaughtFailure(ErrorCase current, std::exception_ptr failure) {
     }
 }
 
+// Most failures are reported by their code alone; this line makes each one visible in the log. A value
+// that was never set is an answer rather than a failure, and callers poll for it, so it is only info.
+void LogOutcome(const char* logName, ErrorCase ecase) {
+    const LogLevel level = ecase == ErrorCase::ParamTypeIsNotSetToGet ? LogLevel::Info : LogLevel::Error;
+    Log(level, kUnit, "@, ended with @", logName, ToString(ecase));
+}
+
 template <class Work>
 std::int32_t RunFunction(const char* logName, ErrorCase& ecase, Work&& work) {
     try {
         work();
-        // Most failures are reported by their code alone; this line makes each one visible in the log.
-        if (ecase != ErrorCase::Correct) LogError(kUnit, "@, ended with @", logName, ToString(ecase));
+        if (ecase != ErrorCase::Correct) LogOutcome(logName, ecase);
     } catch (...) {
         const auto failure = std::current_exception();
         try {

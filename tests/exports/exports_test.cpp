@@ -132,6 +132,10 @@ TEST_F(Exports, ParameterStoreKeepsInputAndOutputApart) {
     value = "old";
     EXPECT_EQ(get_param(handle_, ParamType::Weight, value), Code(ErrorCase::ParamTypeIsNotSetToGet));
     EXPECT_EQ(value, "");  // the work returned normally: the empty text is assigned
+    // An unset value is an answer, not a failure: callers poll for it.
+    EXPECT_NE(ReadLog().find("[info] Norvell::Balvex::Driver::driver-native, Driver::get_param(), ended with "
+                             "ParamTypeIsNotSetToGet"),
+              std::string::npos);
 
     EXPECT_EQ(set_param(handle_, ParamType::SerialNumber, ""), Code(ErrorCase::Correct));
     EXPECT_EQ(get_input_param(handle_, ParamType::SerialNumber, value), Code(ErrorCase::ParamTypeIsNotSetToGet));
