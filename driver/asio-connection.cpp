@@ -18,6 +18,12 @@ bool IsPortIoError(const boost::system::error_code& ec) {
     return ec == boost::system::errc::io_error;
 }
 
+// A peer that closed its socket, or a serial line that hung up.
+bool IsLineLost(const boost::system::error_code& ec) {
+    return ec == boost::asio::error::eof || ec == boost::asio::error::connection_reset ||
+           ec == boost::asio::error::broken_pipe;
+}
+
 // "Response: \nByte vector: 0x01, 0xab, \n"
 std::string HexDump(const ByteVector& bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -105,9 +111,7 @@ void AsioConnection<Stream>::RequireOpen(std::string_view operation) {
 // operation re-issued from here, never from inside a handler of the loop being run.
 template <class Stream>
 void AsioConnection<Stream>::RunTransfer(Transfer& transfer, Issue issue) {
-    state_ = TransferState::Waiting;
-    (this->*issue)(transfer);
-    RunUntilDeadline();
+    RunOnce(transfer, issue);
     if (!transfer.reopenWanted) return;
 
     transfer.reopenWanted = false;
@@ -120,9 +124,17 @@ void AsioConnection<Stream>::RunTransfer(Transfer& transfer, Issue issue) {
         transfer.err = openErr;
         return;
     }
+    RunOnce(transfer, issue);
+}
+
+template <class Stream>
+void AsioConnection<Stream>::RunOnce(Transfer& transfer, Issue issue) {
     state_ = TransferState::Waiting;
     (this->*issue)(transfer);
     RunUntilDeadline();
+    // A lost line is closed, so the next call reports it at once instead of waiting out its
+    // deadline on a descriptor that will never be readable again.
+    if (transfer.lineLost) Close();
 }
 
 template <class Stream>
@@ -171,6 +183,10 @@ void AsioConnection<Stream>::OnFailure(Transfer& transfer, const boost::system::
                                        std::string_view operation) {
     if (IsPortIoError(ec) && transfer.mayReopen) {
         transfer.reopenWanted = true;
+    } else if (IsLineLost(ec)) {
+        LogError(kUnit, "@::@, the line was closed by the other end: @", className_, operation, ec.message());
+        transfer.err = ErrorCase::BoostErrorUnknown;
+        transfer.lineLost = true;
     } else {
         LogError(kUnit, "@::@, transfer failed: @", className_, operation, ec.message());
         transfer.err = ErrorCase::BoostErrorUnknown;

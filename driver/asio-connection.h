@@ -54,6 +54,7 @@ protected:
         const ResponseValidator* isComplete = nullptr;
         bool mayReopen = true;  // one reopen per operation, so a dead port cannot loop
         bool reopenWanted = false;
+        bool lineLost = false;  // the other end closed the line: nothing more will come over it
     };
 
     // className names the operations in the closed-port errors ("SerialPortConnection").
@@ -79,6 +80,7 @@ private:
 
     void RequireOpen(std::string_view operation);
     void RunTransfer(Transfer& transfer, Issue issue);
+    void RunOnce(Transfer& transfer, Issue issue);
     void IssueWrite(Transfer& transfer);
     void IssueRead(Transfer& transfer);
     void OnRead(Transfer& transfer, const boost::system::error_code& ec, std::size_t size);

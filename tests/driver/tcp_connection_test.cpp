@@ -126,7 +126,7 @@ TEST_F(TCPConnectionTest, RequestAndChunkedReplyRoundTrip) {
     EXPECT_EQ(driver::ToText(out), "PONG");
 }
 
-TEST_F(TCPConnectionTest, PeerClosingIsAnUnknownTransferErrorWithoutWaiting) {
+TEST_F(TCPConnectionTest, PeerClosingIsAnUnknownTransferErrorAndClosesTheLine) {
     Serve([](tcp::socket& socket) { boost::asio::write(socket, boost::asio::buffer(std::string("X"))); });
     Open();
     peer_.join();
@@ -137,6 +137,9 @@ TEST_F(TCPConnectionTest, PeerClosingIsAnUnknownTransferErrorWithoutWaiting) {
     EXPECT_EQ(err_, ErrorCase::BoostErrorUnknown);
     EXPECT_EQ(driver::ToText(out), "X");
     EXPECT_LT(Clock::now() - start, 600ms);
+    // Nothing can come over it again: the next transfer is refused at once, not after its deadline.
+    EXPECT_FALSE(connection_.IsOpen());
+    EXPECT_THROW(connection_.ReadData(out, [](const ByteVector&) { return false; }, err_), std::logic_error);
 }
 
 }  // namespace
