@@ -130,6 +130,8 @@ void Simulator::ServiceLine(short revents, Clock::time_point now) {
         case LinkEvent::PeerGone:
             Log("host gone");
             ForgetSession();
+            // The host hung up the line that was to be cut; a later host must not lose its own.
+            cut_at_.reset();
             break;
         case LinkEvent::Data:
             OnData(received, now);
@@ -161,7 +163,7 @@ void Simulator::OnData(const Bytes& bytes, Clock::time_point now) {
 }
 
 void Simulator::Stream(Clock::time_point now) {
-    if (state_.protocol != RetailProtocol::CasActive || !transport_->Connected()) {
+    if (state_.protocol != RetailProtocol::CasActive || !transport_->Connected() || cut_at_) {
         next_stream_ = now;
         return;
     }
