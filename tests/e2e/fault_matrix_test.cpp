@@ -3,7 +3,6 @@
 // and the reading after the fault has cleared must be fresh and correct again.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -294,13 +293,6 @@ void PrintTo(const Row& row, std::ostream* out) {
     *out << row.name;
 }
 
-std::string RowName(const ::testing::TestParamInfo<Row>& info) {
-    std::string name;
-    for (const char c : std::string(info.param.name))
-        if (std::isalnum(static_cast<unsigned char>(c))) name += c;
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Protocols, FaultMatrix, ::testing::ValuesIn(kMatrix), RowName);
+INSTANTIATE_TEST_SUITE_P(Protocols, FaultMatrix, ::testing::ValuesIn(kMatrix), RowName<Row>);
 
 }  // namespace

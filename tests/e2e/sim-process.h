@@ -3,6 +3,7 @@
 // The scale simulator as a child process, and a driver device opened on it through the exports.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -108,6 +109,15 @@ private:
 }  // namespace e2e
 
 namespace e2e {
+
+// A test name made of the letters and digits of a table row's name.
+template <class Row>
+std::string RowName(const ::testing::TestParamInfo<Row>& info) {
+    std::string name;
+    for (const char c : std::string(info.param.name))
+        if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+    return name;
+}
 
 inline std::string CodeName(driver::ErrorCase err) {
     const std::string_view name = driver::ErrorCaseName(err);
