@@ -52,6 +52,17 @@ const std::vector<SoakRow> kRows = {
      "OKA",
      false,
      {"silent 1", "split 30", "delay 900", "drop"}},
+    // Serial lines: a dropped pty comes back on a new path.
+    {"POS2K on a pty",
+     {"--pty", "--protocol", "pos", "--plain"},
+     "POS2K",
+     false,
+     {"corrupt-checksum", "silent 1", "nak 1", "stray 3", "split 30", "delay 900", "drop"}},
+    {"CAS-K-Active on a pty",
+     {"--pty", "--protocol", "cas-active", "--plain", "--interval", "40"},
+     "CAS-K-Active",
+     true,
+     {"corrupt-checksum", "silent 1", "stray 3", "split 30", "delay 900", "drop"}},
 };
 
 const std::vector<int> kWeights = {1234, 2001, 3456};
@@ -126,6 +137,8 @@ TEST_P(Soak, RandomFaultsNeverGiveAWrongWeightOrHang) {
         // A dropped connection is the one fault the driver cannot mend by itself.
         if (fault == "drop") {
             scale.Close();
+            ASSERT_EQ(scale.SetLogicParam(driver::LogicDeviceParamType::EndPoint, sim.CurrentEndpoint()),
+                      ErrorCase::Correct);
             ASSERT_EQ(scale.Open(), ErrorCase::Correct);
         }
     }
