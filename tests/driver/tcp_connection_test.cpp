@@ -139,7 +139,9 @@ TEST_F(TCPConnectionTest, PeerClosingIsAnUnknownTransferErrorAndClosesTheLine) {
     EXPECT_LT(Clock::now() - start, 600ms);
     // Nothing can come over it again: the next transfer is refused at once, not after its deadline.
     EXPECT_FALSE(connection_.IsOpen());
-    EXPECT_THROW(connection_.ReadData(out, [](const ByteVector&) { return false; }, err_), std::logic_error);
+    EXPECT_THROW(connection_.ReadData(
+                     out, [](const ByteVector&) { return false; }, err_),
+                 std::logic_error);
 }
 
 }  // namespace

@@ -101,11 +101,14 @@ protected:
 };
 
 TEST_P(Soak, RandomFaultsNeverGiveAWrongWeightOrHang) {
-    const unsigned seed = static_cast<unsigned>(EnvNumber("PONDERIX_SOAK_SEED", static_cast<int>(std::random_device{}())));
+    const unsigned seed =
+        static_cast<unsigned>(EnvNumber("PONDERIX_SOAK_SEED", static_cast<int>(std::random_device{}())));
     const auto runFor = std::chrono::seconds(EnvNumber("PONDERIX_SOAK_SECONDS", 3));
     SCOPED_TRACE("PONDERIX_SOAK_SEED=" + std::to_string(seed));
     std::mt19937 random(seed);
-    const auto draw = [&random](std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(random); };
+    const auto draw = [&random](std::size_t count) {
+        return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
+    };
 
     std::map<std::string, int> codes;
     const auto start = Clock::now();
