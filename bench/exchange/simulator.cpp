@@ -14,7 +14,7 @@ Simulator::Simulator(const std::string& program, const std::string& protocol, Tr
     } else {
         argv.insert(argv.end(), {"--tcp", "127.0.0.1:0"});
     }
-    child_ = std::make_unique<test_support::ChildProcess>(argv);
+    child_ = std::make_unique<testsupport::ChildProcess>(argv);
     const auto first = child_->ReadLine(5s);
     if (!first || first->empty()) throw std::runtime_error("scale-sim printed no end point");
     endPoint_ = *first;

@@ -21,7 +21,7 @@ public:
     std::string Control(const std::string& line);
 
 private:
-    std::unique_ptr<test_support::ChildProcess> child_;
+    std::unique_ptr<testsupport::ChildProcess> child_;
     std::string endPoint_;
 };
 

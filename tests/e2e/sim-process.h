@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +25,7 @@ inline Ms Since(Clock::time_point start) {
     return std::chrono::duration_cast<Ms>(Clock::now() - start);
 }
 
-using test_support::SimProcess;
+using testsupport::SimProcess;
 
 // What a logic device holds besides its id and name.
 struct Connection {
@@ -109,6 +110,15 @@ private:
 }  // namespace e2e
 
 namespace e2e {
+
+// The weight text a reading reports for a weight in grams: CAS in kilograms (its default unit),
+// the others in grams.
+inline std::string WeightText(bool kilograms, int grams) {
+    if (!kilograms) return std::to_string(grams);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", grams / 1000.0);
+    return text;
+}
 
 // A test name made of the letters and digits of a table row's name.
 template <class Row>

@@ -4,7 +4,6 @@
 // PONDERIX_SOAK_SEED repeats a run.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -68,13 +67,6 @@ const std::vector<SoakRow> kRows = {
 const std::vector<int> kWeights = {1234, 2001, 3456};
 constexpr Ms kLateBy{900};  // the "delay" fault of the rows, past every read deadline
 
-std::string WeightText(const SoakRow& row, int grams) {
-    if (!row.kilograms) return std::to_string(grams);
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", grams / 1000.0);
-    return text;
-}
-
 int EnvNumber(const char* name, int fallback) {
     const char* text = std::getenv(name);
     return text != nullptr && *text != '\0' ? std::atoi(text) : fallback;
@@ -92,7 +84,7 @@ protected:
 
     bool IsWeightOfTheScale(const std::string& text) const {
         for (const int grams : kWeights)
-            if (text == WeightText(row(), grams)) return true;
+            if (text == WeightText(row().kilograms, grams)) return true;
         return false;
     }
 
@@ -152,7 +144,7 @@ TEST_P(Soak, RandomFaultsNeverGiveAWrongWeightOrHang) {
     ErrorCase code = scale.Run(Command::StatusOfWeightChannel);
     if (code != ErrorCase::Correct) code = scale.Run(Command::StatusOfWeightChannel);  // a late reply's victim
     EXPECT_EQ(code, ErrorCase::Correct);
-    EXPECT_EQ(scale.Get(Param::Weight), WeightText(row(), 2001));
+    EXPECT_EQ(scale.Get(Param::Weight), WeightText(row().kilograms, 2001));
 
     std::cout << row().name << ":";
     for (const auto& [name, count] : codes) std::cout << " " << name << " " << count;

@@ -15,9 +15,9 @@
 namespace scalectl::testing {
 namespace {
 
-using test_support::ChildProcess;
-using test_support::ProcessResult;
-using test_support::SimProcess;
+using testsupport::ChildProcess;
+using testsupport::ProcessResult;
+using testsupport::SimProcess;
 
 using namespace std::chrono_literals;
 using boost::property_tree::ptree;
@@ -57,7 +57,7 @@ protected:
 
     ProcessResult Ctl(std::vector<std::string> args) {
         args.insert(args.begin(), SCALECTL_PATH);
-        return test_support::Run(args, Env());
+        return testsupport::Run(args, Env());
     }
 
     std::unique_ptr<ChildProcess> StartCtl(std::vector<std::string> args) {

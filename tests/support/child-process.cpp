@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace test_support {
+namespace testsupport {
 
 namespace {
 
@@ -190,4 +190,4 @@ ProcessResult Run(const std::vector<std::string>& argv, const std::map<std::stri
     return child.Finish(timeout);
 }
 
-}  // namespace test_support
+}  // namespace testsupport

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace test_support {
+namespace testsupport {
 
 struct ProcessResult {
     int status = -1;  // exit status, or 128 + signal
@@ -50,4 +50,4 @@ private:
 ProcessResult Run(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
                   std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
-}  // namespace test_support
+}  // namespace testsupport

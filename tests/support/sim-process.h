@@ -12,7 +12,7 @@
 
 #include "support/child-process.h"
 
-namespace test_support {
+namespace testsupport {
 
 class SimProcess {
 public:
@@ -66,4 +66,4 @@ private:
     std::string endpoint_;
 };
 
-}  // namespace test_support
+}  // namespace testsupport

@@ -40,7 +40,7 @@ bool WaitReadable(int fd, Ms timeout) {
     return ::poll(&p, 1, static_cast<int>(timeout.count())) == 1;
 }
 
-using test_support::SimProcess;
+using testsupport::SimProcess;
 
 // The host's end of the line.
 class HostLine {
