@@ -224,7 +224,7 @@ bool LogicDeviceManager::CreateDefaultJson() {
         LogError(kUnit, "LogicDeviceManager::CreateDefaultJson(), failed writing to json file: @", e.what());
         throw DriverError(ErrorCase::UnableToOpenFile, "Failed writing to json file");
     }
-    document_ = std::move(doc);
+    document_.swap(doc);
     return true;
 }
 
@@ -410,14 +410,14 @@ void LogicDeviceManager::CheckIfParamIsSet(LogicDeviceId id, LogicDeviceParamTyp
     }
 }
 
-void LogicDeviceManager::Commit(Tree doc, std::string_view failureLog) {
+void LogicDeviceManager::Commit(Tree& doc, std::string_view failureLog) {
     try {
         WriteFileAtomically(filePath_, Serialize(doc), Replace::Yes);
     } catch (const std::exception& e) {
         LogError(kUnit, failureLog, e.what());
         throw DriverError(ErrorCase::UnableToOpenFile, "Failed writing to json file");
     }
-    document_ = std::move(doc);
+    document_.swap(doc);  // the tree has no move; a swap spares the copy
 }
 
 LogicDeviceId LogicDeviceManager::AddLogicDevice(ErrorCase& ecase) {
@@ -434,7 +434,7 @@ LogicDeviceId LogicDeviceManager::AddLogicDevice(ErrorCase& ecase) {
         ecase = local;
         return 0;
     }
-    Commit(std::move(doc), "LogicDeviceManager::AddLogicDeviceToJSON(), failed writing to json file: @");
+    Commit(doc, "LogicDeviceManager::AddLogicDeviceToJSON(), failed writing to json file: @");
     LogInfo(kUnit, "LogicDeviceManager::AddLogicDevice(), new device created with id [@]", id);
 
     auto device = std::make_shared<LogicDeviceParameters>();
@@ -452,7 +452,7 @@ void LogicDeviceManager::DeleteLogicDevice(LogicDeviceId id, ErrorCase& ecase) {
         ecase = local;
         return;
     }
-    Commit(std::move(doc), "LogicDeviceManager::DeleteLogicDeviceFronJSON(), failed writing to json file: @");
+    Commit(doc, "LogicDeviceManager::DeleteLogicDeviceFronJSON(), failed writing to json file: @");
     devices_.erase(id);
     if (currentId_ == id) {  // a later open or set-current of another id starts from no current device
         current_.reset();
@@ -490,7 +490,7 @@ void LogicDeviceManager::ApplyParamChanges(const std::vector<ParamChange>& chang
     }
     // Rewriting (and syncing) a file that would not change only costs time, e.g. at every open.
     if (doc != document_) {
-        Commit(std::move(doc), "LogicDeviceManager::SetDeviceParamAtJSON(),failed writing to json file: @");
+        Commit(doc, "LogicDeviceManager::SetDeviceParamAtJSON(),failed writing to json file: @");
     }
     for (const auto& change : changes) devices_.at(change.id)->SetParam(change.type, change.value);
 }

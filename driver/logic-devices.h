@@ -62,8 +62,9 @@ private:
 
     // All changes go to the file in one write, then to memory.
     void ApplyParamChanges(const std::vector<ParamChange>& changes, ErrorCase& ecase);
-    // Writes doc and makes it the document; on failure logs failureLog (one "@" for the reason) and throws.
-    void Commit(Tree doc, std::string_view failureLog);
+    // Writes doc and makes it the document (doc is left with the old one); on failure logs failureLog
+    // (one "@" for the reason) and throws, leaving both as they were.
+    void Commit(Tree& doc, std::string_view failureLog);
 
     std::string filePath_;
     Tree document_;
