@@ -112,8 +112,10 @@ TEST(OneWayResponseCommunicator, ListensFromIdleAndCutsOneFrame) {
     // SOH STX, ten field bytes, BCC, ETX EOT.
     const ByteVector frame{0x01, 0x02, 'S', ' ', ' ', ' ', ' ', '1', '.', '0', 'k', 'g', 0x2e, 0x03, 0x04};
     FakeScale scale;
-    scale.port->Stream({{0x30, 0x04, 0x01}, ByteVector(frame.begin(), frame.begin() + 5),
-                        ByteVector(frame.begin() + 5, frame.end()), {0x01, 0x04, 0x31}});
+    scale.port->Stream({{0x30, 0x04, 0x01},
+                        ByteVector(frame.begin(), frame.begin() + 5),
+                        ByteVector(frame.begin() + 5, frame.end()),
+                        {0x01, 0x04, 0x31}});
     auto err = ErrorCase::Correct;
     EXPECT_EQ(OneWayResponseCommunicator().Communicate(scale.device, {}, err,
                                                        CASActiveStatusOfWeightChannelResponseValidator),
@@ -123,8 +125,8 @@ TEST(OneWayResponseCommunicator, ListensFromIdleAndCutsOneFrame) {
     EXPECT_EQ(scale.port->states, std::vector<TransferState>{TransferState::Idle});
 
     scale.port->Stream({ByteVector(frame.begin(), frame.end() - 1)});
-    EXPECT_TRUE(
-        OneWayResponseCommunicator().Communicate(scale.device, {}, err, CASActiveStatusOfWeightChannelResponseValidator)
-            .empty());
+    EXPECT_TRUE(OneWayResponseCommunicator()
+                    .Communicate(scale.device, {}, err, CASActiveStatusOfWeightChannelResponseValidator)
+                    .empty());
     EXPECT_EQ(err, ErrorCase::BoostTimeOut);
 }
