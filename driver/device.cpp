@@ -17,6 +17,12 @@ constexpr std::string_view kUnit = "device";
 constexpr std::string_view kSerialPort = "Serial Port";
 constexpr std::string_view kTcp = "TCP";
 constexpr std::string_view kNotProModel = "Not Pro model";
+
+// Closed before the new one opens: a refused open must not leave commands going to the old end point.
+void CloseAndDrop(std::shared_ptr<Connection>& connection) {
+    const std::shared_ptr<Connection> previous = std::move(connection);
+    if (previous) previous->Close();
+}
 }  // namespace
 
 Device::Device() {
@@ -58,6 +64,7 @@ void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
     }
     Configure(loaded);
 
+    CloseAndDrop(connection_);
     if (config_.connectionType == kSerialPort) {
         OpenSerial(ecase);
     } else if (config_.connectionType == kTcp) {
@@ -66,7 +73,10 @@ void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
         LogError(kUnit, "Device::Open(), unsupported connection type [@]", config_.connectionType);
         ecase = ErrorCase::ParamValueUnsupported;
     }
-    if (ecase != ErrorCase::Correct) return;
+    if (ecase != ErrorCase::Correct) {
+        CloseAndDrop(connection_);
+        return;
+    }
 
     if (config_.protocol == "auto") {
         RunCommand(Command::GetProtocolAuto, ecase);
@@ -82,6 +92,11 @@ void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
         if (ecase != ErrorCase::Correct) return;
         scaleModel_ = parameters_.GetParamOutput(ParamType::ScalesModel, ecase);
         if (ecase != ErrorCase::Correct) return;
+        // A configured model the scale contradicts stays, so every command keeps refusing it.
+        if (!ModelsMatch(config_.model, scaleModel_)) {
+            LogWarning(kUnit, "Device::Open(), scale reports model [@], configured is [@]", scaleModel_, config_.model);
+            return;
+        }
         logicDevices_->SetLogicDeviceParam(current, LogicDeviceParamType::Model, scaleModel_, ecase);
     } else {
         scaleModel_ = kNotProModel;
