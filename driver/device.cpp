@@ -1,5 +1,6 @@
 #include "device.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "command-executor.h"
@@ -17,6 +18,11 @@ constexpr std::string_view kUnit = "device";
 constexpr std::string_view kSerialPort = "Serial Port";
 constexpr std::string_view kTcp = "TCP";
 constexpr std::string_view kNotProModel = "Not Pro model";
+
+std::string HexByte(unsigned char byte) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    return {kDigits[byte >> 4], kDigits[byte & 0x0f]};
+}
 }  // namespace
 
 Device::Device() {
@@ -34,7 +40,9 @@ Device::~Device() {
     }
 }
 
-void Device::Configure(const DeviceConfiguration& configuration) { config_ = configuration; }
+void Device::Configure(const DeviceConfiguration& configuration) {
+    config_ = configuration;
+}
 
 void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
     LogInfo(kUnit, "Device::Open(), device id is [@]", id);
@@ -170,17 +178,31 @@ void Device::RunCommand(Command command, ErrorCase& ecase) {
     if (ecase != ErrorCase::Correct) return;
     const ResultMap results = executor->ExecuteCommand(*this, ecase);
     if (ecase != ErrorCase::Correct) {
-        LogError(kUnit, "Device::ExecuteCommand(command: @, code [@]), Device::ExecuteCommand(), command: [@] ErrorCase is [@]",
-                 text, code, text, ToString(ecase));
+        LogError(
+            kUnit,
+            "Device::ExecuteCommand(command: @, code [@]), Device::ExecuteCommand(), command: [@] ErrorCase is [@]",
+            text, code, text, ToString(ecase));
         return;
     }
     for (const auto& [ptype, value] : results) parameters_.SetParamOutput(ptype, value);
 }
 
-std::string Device::GetProtocol(ErrorCase&) { return config_.protocol; }
+std::string Device::GetProtocol(ErrorCase&) {
+    return config_.protocol;
+}
 
-void Device::SetParam(ParamType ptype, const std::string& value, ErrorCase&) {
+void Device::SetParam(ParamType ptype, const std::string& value, ErrorCase& ecase) {
     LogTrace(kUnit, "Device::SetParam(), ptype [@], value [@]", ToString(ptype), value);
+    // Every input is a value of a Set… command, a tare or a calibration: a line break or another control
+    // character would reach the scale as a second command, so it is refused before anything is stored.
+    const auto control =
+        std::find_if(value.begin(), value.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; });
+    if (control != value.end()) {
+        LogError(kUnit, "Device::SetParam(), the value for @ holds the control character 0x@ at byte @, refused",
+                 ToString(ptype), HexByte(static_cast<unsigned char>(*control)), control - value.begin());
+        ecase = ErrorCase::ParamValueUnsupported;
+        return;
+    }
     parameters_.SetParamInput(ptype, value);
 }
 
