@@ -40,9 +40,7 @@ Device::~Device() {
     }
 }
 
-void Device::Configure(const DeviceConfiguration& configuration) {
-    config_ = configuration;
-}
+void Device::Configure(const DeviceConfiguration& configuration) { config_ = configuration; }
 
 void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
     LogInfo(kUnit, "Device::Open(), device id is [@]", id);
@@ -178,18 +176,14 @@ void Device::RunCommand(Command command, ErrorCase& ecase) {
     if (ecase != ErrorCase::Correct) return;
     const ResultMap results = executor->ExecuteCommand(*this, ecase);
     if (ecase != ErrorCase::Correct) {
-        LogError(
-            kUnit,
-            "Device::ExecuteCommand(command: @, code [@]), Device::ExecuteCommand(), command: [@] ErrorCase is [@]",
-            text, code, text, ToString(ecase));
+        LogError(kUnit, "Device::ExecuteCommand(command: @, code [@]), Device::ExecuteCommand(), command: [@] ErrorCase is [@]",
+                 text, code, text, ToString(ecase));
         return;
     }
     for (const auto& [ptype, value] : results) parameters_.SetParamOutput(ptype, value);
 }
 
-std::string Device::GetProtocol(ErrorCase&) {
-    return config_.protocol;
-}
+std::string Device::GetProtocol(ErrorCase&) { return config_.protocol; }
 
 void Device::SetParam(ParamType ptype, const std::string& value, ErrorCase& ecase) {
     LogTrace(kUnit, "Device::SetParam(), ptype [@], value [@]", ToString(ptype), value);
