@@ -1,5 +1,6 @@
 #include "device.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "command-executor.h"
@@ -22,6 +23,11 @@ constexpr std::string_view kNotProModel = "Not Pro model";
 void CloseAndDrop(std::shared_ptr<Connection>& connection) {
     const std::shared_ptr<Connection> previous = std::move(connection);
     if (previous) previous->Close();
+}
+
+std::string HexByte(unsigned char byte) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    return {kDigits[byte >> 4], kDigits[byte & 0x0f]};
 }
 }  // namespace
 
@@ -194,8 +200,18 @@ void Device::RunCommand(Command command, ErrorCase& ecase) {
 
 std::string Device::GetProtocol(ErrorCase&) { return config_.protocol; }
 
-void Device::SetParam(ParamType ptype, const std::string& value, ErrorCase&) {
+void Device::SetParam(ParamType ptype, const std::string& value, ErrorCase& ecase) {
     LogTrace(kUnit, "Device::SetParam(), ptype [@], value [@]", ToString(ptype), value);
+    // Every input is a value of a Set… command, a tare or a calibration: a line break or another control
+    // character would reach the scale as a second command, so it is refused before anything is stored.
+    const auto control =
+        std::find_if(value.begin(), value.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; });
+    if (control != value.end()) {
+        LogError(kUnit, "Device::SetParam(), the value for @ holds the control character 0x@ at byte @, refused",
+                 ToString(ptype), HexByte(static_cast<unsigned char>(*control)), control - value.begin());
+        ecase = ErrorCase::ParamValueUnsupported;
+        return;
+    }
     parameters_.SetParamInput(ptype, value);
 }
 
