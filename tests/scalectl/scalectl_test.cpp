@@ -96,7 +96,7 @@ protected:
 TEST_F(ScalectlTest, VersionAndHelpOnEverySubcommand) {
     const auto version = Ctl({"version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_NE(version.out.find("driver    1.1.3"), std::string::npos) << version.out;
+    EXPECT_NE(version.out.find("1.1.3\ndriver    1.1.3"), std::string::npos) << version.out;
     const auto json = Ctl({"version", "--json"});
     EXPECT_EQ(ParseJson(json.out).get<std::string>("driver"), "1.1.3");
 
