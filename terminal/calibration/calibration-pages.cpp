@@ -79,37 +79,36 @@ void CalibrationPages::checkPassword() {
 void CalibrationPages::calibrateZero() {
     if (busy_) return;
     busy_ = true;
-    ErrorCase ecase = ErrorCase::Correct;
-    bool done = false;
-    for (int series = 0; series < kZeroSeries && !done; ++series) {
-        done = tryZeroCalibration(ecase);
-        if (ecase == ErrorCase::UnableToOpenSerialPort) break;
-        if (!done) pause(kZeroSeriesPauseMs);
+    ZeroOutcome outcome = ZeroOutcome::Refused;
+    for (int series = 0; series < kZeroSeries && outcome == ZeroOutcome::Refused; ++series) {
+        outcome = zeroCalibrationSeries();
+        if (outcome == ZeroOutcome::Refused) pause(kZeroSeriesPauseMs);
     }
     busy_ = false;
-    if (ecase == ErrorCase::UnableToOpenSerialPort) {
+    if (outcome == ZeroOutcome::LineLost) {
         hooks_.connectionLost();
-    } else if (!done) {
+    } else if (outcome == ZeroOutcome::Refused) {
         hooks_.showMessage("Калибровка нулевым весом не удалась!", kRefusalNoticeMs);
     } else {
         readMaxWeight();
     }
 }
 
-// One series; a lost line ends it at once instead of failing the remaining attempts.
-bool CalibrationPages::tryZeroCalibration(ErrorCase& ecase) {
+// A lost line ends the series at once instead of failing the remaining attempts.
+CalibrationPages::ZeroOutcome CalibrationPages::zeroCalibrationSeries() {
     for (int attempt = 0; attempt < kZeroAttemptsPerSeries; ++attempt) {
+        ErrorCase ecase = ErrorCase::Correct;
         driver_.exeCommand(Command::ZeroScaleCalibration, ecase);
-        if (ecase == ErrorCase::Correct) return true;
-        if (ecase == ErrorCase::UnableToOpenSerialPort) return false;
+        if (ecase == ErrorCase::Correct) return ZeroOutcome::Calibrated;
+        if (lost(ecase)) return ZeroOutcome::LineLost;
     }
-    return false;
+    return ZeroOutcome::Refused;
 }
 
 void CalibrationPages::readMaxWeight() {
     ErrorCase ecase = ErrorCase::Correct;
     const std::string text = driver_.exeGettingCommand(Command::GetMaxWeight, ParamType::MaxWeight, ecase);
-    if (ecase == ErrorCase::UnableToOpenSerialPort) {
+    if (lost(ecase)) {
         hooks_.connectionLost();
         return;
     }
@@ -149,7 +148,7 @@ void CalibrationPages::sendWeightCalibration(const QString& value) {
                                   ParamType::WeightScaleCalibrationParameters, value.toStdString(), ecase);
         if (ecase != ErrorCase::DeviceIsNotStabilized) break;
     }
-    if (ecase == ErrorCase::UnableToOpenSerialPort) {
+    if (lost(ecase)) {
         hooks_.connectionLost();
     } else if (ecase != ErrorCase::Correct) {
         hooks_.showMessage("Калибровка ненулевым весом с параметрами не удалась!", kRefusalNoticeMs);
@@ -162,7 +161,7 @@ void CalibrationPages::finishWithCounter() {
     ErrorCase ecase = ErrorCase::Correct;
     const QString count = QString::fromStdString(
         driver_.exeGettingCommand(Command::GetCountOfCalibration, ParamType::CountOfCalibration, ecase));
-    if (ecase == ErrorCase::UnableToOpenSerialPort) {
+    if (lost(ecase)) {
         hooks_.connectionLost();
         return;
     }
@@ -213,6 +212,11 @@ bool CalibrationPages::handleKey(int key) {
         return false;
     }
     return true;
+}
+
+bool CalibrationPages::lost(ErrorCase ecase) const {
+    if (ecase == ErrorCase::Correct) return false;
+    return hooks_.isConnectionLost ? hooks_.isConnectionLost(ecase) : ecase == ErrorCase::UnableToOpenSerialPort;
 }
 
 KeypadInput* CalibrationPages::shownEntry() const {

@@ -26,7 +26,9 @@ struct CalibrationHooks {
     std::function<void(const QString& text, int autoCloseMs)> showMessage;
     std::function<void(Norvell::Balvex::CppWrapper::ErrorCase)> showError;
     std::function<void(int page)> enterPage;
-    // UnableToOpenSerialPort came back; the page stays as it is.
+    // Whether a failure means the line is gone; UnableToOpenSerialPort alone when unset.
+    std::function<bool(Norvell::Balvex::CppWrapper::ErrorCase)> isConnectionLost;
+    // The line is gone; the page stays as it is.
     std::function<void()> connectionLost;
     // The scale the calibration count is stored into; nullptr when none is selected.
     std::function<ConnectionParams*()> selectedScale;
@@ -69,9 +71,11 @@ public:
     int maxWeight() const { return maxWeight_; }
 
 private:
+    bool lost(Norvell::Balvex::CppWrapper::ErrorCase ecase) const;
     KeypadInput* shownEntry() const;
     bool pageShows(QWidget* page) const;
-    bool tryZeroCalibration(Norvell::Balvex::CppWrapper::ErrorCase& ecase);
+    enum class ZeroOutcome { Calibrated, Refused, LineLost };
+    ZeroOutcome zeroCalibrationSeries();
     void readMaxWeight();
     bool weightWithinBounds(const QString& text);
     void sendWeightCalibration(const QString& value);

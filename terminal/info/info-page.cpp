@@ -67,7 +67,7 @@ bool InfoPage::read(ScaleReadings& readings) {
     for (const ReadCommand& step : kReadCommands) {
         ErrorCase ecase = ErrorCase::Correct;
         const std::string text = driver_.exeGettingCommand(step.command, step.parameter, ecase);
-        if (ecase == ErrorCase::UnableToOpenSerialPort) {
+        if (lost(ecase)) {
             hooks_.connectionLost();
             return false;
         }
@@ -78,6 +78,11 @@ bool InfoPage::read(ScaleReadings& readings) {
         readings.*step.field = QString::fromStdString(text);
     }
     return true;
+}
+
+bool InfoPage::lost(ErrorCase ecase) const {
+    if (ecase == ErrorCase::Correct) return false;
+    return hooks_.isConnectionLost ? hooks_.isConnectionLost(ecase) : ecase == ErrorCase::UnableToOpenSerialPort;
 }
 
 // An empty odd row heads the table.

@@ -20,7 +20,9 @@ namespace weighdesk {
 struct InfoHooks {
     // One failed read command, called once per failure in the order of the rows.
     std::function<void(Norvell::Balvex::CppWrapper::ErrorCase)> showError;
-    // UnableToOpenSerialPort came back; nothing more is read and the page must not show.
+    // Whether a failure means the line is gone; UnableToOpenSerialPort alone when unset.
+    std::function<bool(Norvell::Balvex::CppWrapper::ErrorCase)> isConnectionLost;
+    // The line is gone; nothing more is read and the page must not show.
     std::function<void()> connectionLost;
 };
 
@@ -41,6 +43,7 @@ public:
 
 private:
     bool read(ScaleReadings& readings);
+    bool lost(Norvell::Balvex::CppWrapper::ErrorCase ecase) const;
     void fillRows();
     void clearRows();
     void addRow(const ParameterRow& row, bool odd, bool last);

@@ -25,6 +25,7 @@ private slots:
     void rowsOfTheSimulatedScale();
     void oneFailingCommandLeavesOnlyItsRowEmpty();
     void rowWidgetsAreRebuiltOnEveryEntry();
+    void lostLineAbortsThePage();
     void valueRules_data();
     void valueRules();
 
@@ -46,6 +47,12 @@ void InfoPageTest::initTestCase() {
     weighdesk::InfoHooks hooks;
     hooks.showError = [this](ErrorCase ecase) { errors_.append(ecase); };
     hooks.connectionLost = [this] { ++lostConnections_; };
+    // The window's rule: the driver closes a line the other end dropped and answers ConnectionError.
+    hooks.isConnectionLost = [](ErrorCase ecase) {
+        ErrorCase query = ErrorCase::Correct;
+        return ecase == ErrorCase::UnableToOpenSerialPort ||
+               (ecase == ErrorCase::ConnectionError && !Driver::getInstanceLib().isPortOpen(query));
+    };
     page_ =
         std::make_unique<InfoPage>(root_.get(), Driver::getInstanceLib(), hooks, weighdesk::look::WindowMode::Desktop);
 }
@@ -117,6 +124,17 @@ void InfoPageTest::rowWidgetsAreRebuiltOnEveryEntry() {
     QCOMPARE(rows.at(4)->findChild<QLabel*>("lbl_parameters_row_name")->text(), QString("Максимальная нагрузка"));
     QCOMPARE(rows.at(4)->findChild<QLabel*>("lbl_parameters_row_value")->text(), page_->rows().at(3).value);
     QVERIFY(rows.first()->minimumHeight() >= 60);
+}
+
+// The simulator cuts the line in the middle of the first reply and starts over on a new pty.
+void InfoPageTest::lostLineAbortsThePage() {
+    QVERIFY(page_->load());
+    const QList<ParameterRow> before = page_->rows();
+    QCOMPARE(sim_->Send("drop"), std::string("ok"));
+    QVERIFY(!page_->load());
+    QCOMPARE(lostConnections_, 1);
+    QCOMPARE(page_->rows(), before);
+    QCOMPARE(pagetree::connect(sim_->CurrentEndpoint()), ErrorCase::Correct);
 }
 
 void InfoPageTest::valueRules_data() {
