@@ -17,6 +17,8 @@ WeightPolling::WeightPolling(QObject* parent) : QObject(parent), worker_(new Aut
     connect(&thread_, &QThread::started, worker_, &AutoWeight::do_work);
     connect(worker_, &AutoWeight::finished, &thread_, &QThread::quit, Qt::DirectConnection);
     connect(worker_, &AutoWeight::ready_data, this, &WeightPolling::ready_data);
+    // Nobody answers the timer once the worker has ended; its requests would only pile up.
+    connect(&thread_, &QThread::finished, &timer_, &QTimer::stop);
     timer_.setInterval(kPollIntervalMs);
 }
 

@@ -19,7 +19,8 @@ public:
     void start();
     // Stops the timer, asks the worker to end, waits for the thread, then serves pending events.
     void stop();
-    bool isRunning() const { return thread_.isRunning(); }
+    // True from start() until stop(), or until the worker ended on its own (a protocol it does not poll).
+    bool isRunning() const { return timer_.isActive() || thread_.isRunning(); }
 
 signals:
     void ready_data(WeightChannelData data, Norvell::Balvex::CppWrapper::ErrorCase error);

@@ -26,13 +26,13 @@ protected:
     }
 
     // Opens the simulator's pty with detection, as the search leaves it, and starts polling.
-    void StartPolling(SimProcess& sim) {
+    void StartPolling(SimProcess& sim, const std::string& protocol = "auto") {
         ASSERT_TRUE(sim.started());
         Driver& driver = Driver::getInstanceLib();
         ErrorCase error = ErrorCase::Correct;
         driver.setConnectionParam(LogicDeviceParamType::EndPoint, sim.endpoint(), error);
         driver.setConnectionParam(LogicDeviceParamType::Model, "auto", error);
-        driver.setConnectionParam(LogicDeviceParamType::Protocol, "auto", error);
+        driver.setConnectionParam(LogicDeviceParamType::Protocol, protocol, error);
         ASSERT_EQ(error, ErrorCase::Correct);
         driver.openPort(error);
         ASSERT_EQ(error, ErrorCase::Correct);
@@ -121,6 +121,14 @@ TEST_F(AutoWeightTest, PosWeightAboveMaximumIsOverloadOnlyForPro) {
         EXPECT_EQ(reading.overload, std::string(variant) == "--pro") << variant;
         TearDown();
     }
+}
+
+// A protocol the worker does not poll ends it at once, and the timer with it.
+TEST_F(AutoWeightTest, ScaleOutsideThePolledFamiliesEndsPolling) {
+    SimProcess sim({"--pty", "--protocol", "oka"});
+    StartPolling(sim, "OKA");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !polling_->isRunning(); }, 2000));
+    EXPECT_EQ(lastError_, ErrorCase::Unset);
 }
 
 }  // namespace
