@@ -54,28 +54,36 @@ void place(QWidget* widget, const QRect& rect) {
     widget->setGeometry(rect);
 }
 
+template <typename Widget>
+Widget* findByPattern(QWidget& root, const QString& pattern) {
+    return root.findChildren<Widget*>(QRegularExpression(pattern)).value(0);
+}
+
+// The form's name, or the name the widget took for its state ("pb_selected_check_connected").
+QWidget* findPlaced(QWidget& root, QLatin1StringView name) {
+    if (auto* widget = root.findChild<QWidget*>(QString(name))) return widget;
+    static const QString stateSuffixes = QStringLiteral("(_enabled|_disabled|_connected|_cancel|_connecting|_ready)");
+    return findByPattern<QWidget>(root, QStringLiteral("^%1%2$").arg(QString(name), stateSuffixes));
+}
+
 // Widgets made at run time (device buttons, parameter rows) sit in containers other than the
 // table's and are placed by their own helpers, not here.
 void placeAll(QWidget& root, const std::vector<Placement>& table) {
     for (const Placement& placement : table) {
-        auto* widget = root.findChild<QWidget*>(QString(placement.name));
+        QWidget* widget = findPlaced(root, placement.name);
         if (widget == nullptr || widget->parentWidget() == nullptr) continue;
         if (!widget->parentWidget()->objectName().startsWith(QString(placement.container))) continue;
         place(widget, placement.rect);
     }
 }
 
-template <typename Widget>
-Widget* findByPattern(QWidget& root, const QString& pattern) {
-    return root.findChildren<Widget*>(QRegularExpression(pattern)).value(0);
-}
-
 void placeBackgrounds(QWidget& window, WindowMode mode) {
     for (const char* name : kPageBackgrounds) {
-        QWidget* background = window.findChild<QWidget*>(QString::fromLatin1(name));
+        const QString base = QString::fromLatin1(name);
+        auto* background = findByPattern<QWidget>(window, QStringLiteral("^%1(_desktop)?$").arg(base));
         if (background == nullptr) continue;
         place(background, QRect(QPoint(0, 0), pageArea(mode)));
-        setObjectNameStyled(background, background->objectName() + desktopSuffix(mode));
+        setObjectNameStyled(background, base + desktopSuffix(mode));
     }
 }
 
