@@ -4,19 +4,11 @@
 
 #include "calibration-pages.h"
 #include "page-tree.h"
-#include "permanent.h"
 #include "support/temp-dir.h"
 
 using Norvell::Balvex::CppWrapper::Driver;
 using Norvell::Balvex::CppWrapper::ErrorCase;
 using weighdesk::CalibrationPages;
-
-namespace {
-struct Message {
-    QString text;
-    int autoCloseMs = 0;
-};
-}  // namespace
 
 class CalibrationPagesTest : public QObject {
     Q_OBJECT
@@ -24,32 +16,29 @@ class CalibrationPagesTest : public QObject {
 private slots:
     void initTestCase();
     void init();
-    void cleanupTestCase();
-    void wrongPasswordClearsTheEntry();
-    void rightPasswordByKeyboardLeadsToZeroLoad();
-    void keypadKeysActOnlyOnTheShownEntry();
-    void zeroCalibrationGivesUpAfterFiftyRefusals();
-    void zeroCalibrationSucceedsOnTheLastAttempt();
+    void cleanupTestCase() { pagetree::disconnect(); }
+    void password();
+    void zeroCalibrationTriesFiftyTimes();
     void unknownMaximumRefusesEveryWeight();
     void weightBounds_data();
     void weightBounds();
-    void weightCalibrationWaitsForAStableScale();
-    void weightCalibrationGivesUpOnAnUnstableScale();
+    void weightCalibrationRetriesWhileUnstable_data();
+    void weightCalibrationRetriesWhileUnstable();
 
 private:
     void showPage(int page);
+    int page() const { return pagetree::pages(root_.get())->currentIndex(); }
+    QString labelText(const char* name) const { return root_->findChild<QLabel*>(name)->text(); }
     void typeWeight(const QString& digits);
-    void calibrateZeroOnStableScale();
-    bool nextMessageIs(const QString& text, int autoCloseMs);
+    bool onlyMessageIs(const QString& text, int autoCloseMs);
+    std::string control(const std::string& line) { return sim_->Send(line); }
 
     testsupport::ScopedAppData appData_;
     std::unique_ptr<testsupport::SimProcess> sim_;
     std::unique_ptr<QWidget> root_;
     std::unique_ptr<CalibrationPages> calibration_;
     ConnectionParams scale_;
-    QList<Message> messages_;
-    QList<ErrorCase> errors_;
-    int lostConnections_ = 0;
+    QList<std::pair<QString, int>> messages_;
 };
 
 void CalibrationPagesTest::initTestCase() {
@@ -58,23 +47,17 @@ void CalibrationPagesTest::initTestCase() {
     root_ = pagetree::build();
     weighdesk::CalibrationHooks hooks;
     hooks.showMessage = [this](const QString& text, int ms) { messages_.append({text, ms}); };
-    hooks.showError = [this](ErrorCase ecase) { errors_.append(ecase); };
+    hooks.showError = [](ErrorCase ecase) { QFAIL(qPrintable(QString("error %1").arg(int(ecase)))); };
     hooks.enterPage = [this](int page) { showPage(page); };
-    hooks.connectionLost = [this] { ++lostConnections_; };
+    hooks.connectionLost = [] { QFAIL("connection lost"); };
     hooks.selectedScale = [this] { return &scale_; };
     calibration_ = std::make_unique<CalibrationPages>(root_.get(), Driver::getInstanceLib(), hooks);
 }
 
 void CalibrationPagesTest::init() {
-    QCOMPARE(sim_->Send("stable 1"), std::string("ok"));
-    QCOMPARE(sim_->Send("mute"), std::string("ok"));
+    QCOMPARE(control("stable 1"), "ok");
+    QCOMPARE(control("mute"), "ok");
     messages_.clear();
-    errors_.clear();
-    lostConnections_ = 0;
-}
-
-void CalibrationPagesTest::cleanupTestCase() {
-    pagetree::disconnect();
 }
 
 // As the window enters a page: a fresh entry on pages 5 and 7.
@@ -84,166 +67,120 @@ void CalibrationPagesTest::showPage(int page) {
     if (page == CalibrationPages::kWeightPage) calibration_->enterWeightPage();
 }
 
+// After a zero calibration on a stable scale, page 7 with the digits typed over the placeholder.
 void CalibrationPagesTest::typeWeight(const QString& digits) {
-    showPage(CalibrationPages::kWeightPage);
+    showPage(CalibrationPages::kZeroPage);
+    calibration_->calibrateZero();
+    QCOMPARE(page(), CalibrationPages::kWeightPage);
+    messages_.clear();
     calibration_->pressErase();
     calibration_->pressErase();
     for (QChar digit : digits) calibration_->pressDigit(digit.digitValue());
 }
 
-void CalibrationPagesTest::calibrateZeroOnStableScale() {
-    showPage(CalibrationPages::kZeroPage);
-    calibration_->calibrateZero();
-    QCOMPARE(pagetree::pages(root_.get())->currentIndex(), CalibrationPages::kWeightPage);
-    messages_.clear();
-}
-
-bool CalibrationPagesTest::nextMessageIs(const QString& text, int autoCloseMs) {
-    if (messages_.isEmpty()) {
-        qWarning() << "no message, expected" << text;
-        return false;
-    }
-    const Message message = messages_.takeFirst();
-    if (message.text == text && message.autoCloseMs == autoCloseMs) return true;
-    qWarning() << "message" << message.text << message.autoCloseMs << "expected" << text << autoCloseMs;
+bool CalibrationPagesTest::onlyMessageIs(const QString& text, int autoCloseMs) {
+    const QList<std::pair<QString, int>> expected = {{text, autoCloseMs}};
+    if (messages_ == expected) return true;
+    qWarning() << "messages" << messages_ << "expected" << expected;
     return false;
 }
 
-namespace {
-QLabel* label(QWidget* root, const char* name) {
-    return root->findChild<QLabel*>(name);
-}
-}  // namespace
-
-void CalibrationPagesTest::wrongPasswordClearsTheEntry() {
+void CalibrationPagesTest::password() {
     showPage(CalibrationPages::kPasswordPage);
     for (int digit : {1, 2, 3}) calibration_->pressDigit(digit);
-    QCOMPARE(label(root_.get(), "lbl_calibration_input")->text(), QString("***|"));
+    QCOMPARE(labelText("lbl_calibration_input"), QString("***|"));
     calibration_->checkPassword();
-    QCOMPARE(label(root_.get(), "lbl_calibration_input")->text(), QString("|"));
-    QVERIFY(nextMessageIs("Неверный пароль", 1500));
-    QCOMPARE(pagetree::pages(root_.get())->currentIndex(), CalibrationPages::kPasswordPage);
+    QCOMPARE(labelText("lbl_calibration_input"), QString("|"));
+    QVERIFY(onlyMessageIs("Неверный пароль", 1500));
+    QCOMPARE(page(), CalibrationPages::kPasswordPage);
+    for (int key : {Qt::Key_8, Qt::Key_5, Qt::Key_2, Qt::Key_7, Qt::Key_Enter}) QVERIFY(calibration_->handleKey(key));
+    QCOMPARE(page(), CalibrationPages::kZeroPage);
+    QVERIFY(!calibration_->handleKey(Qt::Key_1));
 }
 
-void CalibrationPagesTest::rightPasswordByKeyboardLeadsToZeroLoad() {
-    showPage(CalibrationPages::kPasswordPage);
-    for (int key : {Qt::Key_8, Qt::Key_5, Qt::Key_2, Qt::Key_7}) QVERIFY(calibration_->handleKey(key));
-    QVERIFY(calibration_->handleKey(Qt::Key_Enter));
-    QCOMPARE(pagetree::pages(root_.get())->currentIndex(), CalibrationPages::kZeroPage);
-    QVERIFY(messages_.isEmpty());
-}
-
-void CalibrationPagesTest::keypadKeysActOnlyOnTheShownEntry() {
-    showPage(CalibrationPages::kWeightPage);
-    showPage(CalibrationPages::kPasswordPage);
-    calibration_->pressDoubleZero();
-    QCOMPARE(label(root_.get(), "lbl_calibration_input")->text(), QString("**|"));
-    QCOMPARE(label(root_.get(), "lbl_calibration_weight_input")->text(), QString("15| кг"));
-    showPage(CalibrationPages::kMenuPage);
-    calibration_->pressDigit(4);
-    QVERIFY(!calibration_->handleKey(Qt::Key_Backspace));
-    QCOMPARE(label(root_.get(), "lbl_calibration_input")->text(), QString("**|"));
-}
-
-// The simulator refuses zero calibration while unstable; "settle N" keeps it so for N requests.
-void CalibrationPagesTest::zeroCalibrationGivesUpAfterFiftyRefusals() {
-    QCOMPARE(sim_->Send("settle 50"), std::string("ok"));
+// "settle N": the simulator refuses the next N requests as unstable; each attempt is one request.
+void CalibrationPagesTest::zeroCalibrationTriesFiftyTimes() {
     showPage(CalibrationPages::kZeroPage);
+    QCOMPARE(control("settle 50"), "ok");
     calibration_->calibrateZero();
-    QVERIFY(nextMessageIs("Калибровка нулевым весом не удалась!", 2000));
-    QCOMPARE(pagetree::pages(root_.get())->currentIndex(), CalibrationPages::kZeroPage);
-    QVERIFY(sim_->Send("status").find("stable=1") != std::string::npos);
-}
-
-void CalibrationPagesTest::zeroCalibrationSucceedsOnTheLastAttempt() {
-    QCOMPARE(sim_->Send("settle 49"), std::string("ok"));
-    QCOMPARE(sim_->Send("set max 60"), std::string("ok"));
-    showPage(CalibrationPages::kZeroPage);
+    QVERIFY(onlyMessageIs("Калибровка нулевым весом не удалась!", 2000));
+    QCOMPARE(page(), CalibrationPages::kZeroPage);
+    messages_.clear();
+    QCOMPARE(control("settle 49"), "ok");
+    QCOMPARE(control("set max 60"), "ok");
     calibration_->calibrateZero();
     QVERIFY(messages_.isEmpty());
-    QCOMPARE(pagetree::pages(root_.get())->currentIndex(), CalibrationPages::kWeightPage);
+    QCOMPARE(page(), CalibrationPages::kWeightPage);
     QCOMPARE(calibration_->maxWeight(), 60);
-    QCOMPARE(sim_->Send("set max 015"), std::string("ok"));
+    QCOMPARE(control("set max 015"), "ok");
 }
 
 void CalibrationPagesTest::unknownMaximumRefusesEveryWeight() {
-    QCOMPARE(sim_->Send("mute max"), std::string("ok"));
+    QCOMPARE(control("mute max"), "ok");
     showPage(CalibrationPages::kZeroPage);
     calibration_->calibrateZero();
-    QCOMPARE(pagetree::pages(root_.get())->currentIndex(), CalibrationPages::kWeightPage);
-    QCOMPARE(calibration_->maxWeight(), -1);
-    QVERIFY(nextMessageIs("Не удалось получить максимальный вес весов!", 1500));
-    typeWeight("3");
+    QCOMPARE(page(), CalibrationPages::kWeightPage);
+    QVERIFY(onlyMessageIs("Не удалось получить максимальный вес весов!", 1500));
+    messages_.clear();
+    calibration_->pressDigit(3);
     calibration_->calibrateWeight();
-    QVERIFY(nextMessageIs("Нельзя калибровать весом больше максимального!", 2000));
+    QVERIFY(onlyMessageIs("Нельзя калибровать весом больше максимального!", 2000));
 }
 
 void CalibrationPagesTest::weightBounds_data() {
     QTest::addColumn<QString>("weight");
     QTest::addColumn<QString>("refusal");
-    QTest::addColumn<QString>("sentValue");
+    QTest::addColumn<std::string>("sent");
     QTest::newRow("2 kg") << "2"
-                          << "Нельзя калибровать весом меньше 3 кг!"
-                          << "";
+                          << "Нельзя калибровать весом меньше 3 кг!" << std::string("0000");
     QTest::newRow("3 kg") << "3"
-                          << ""
-                          << "0003";
+                          << "" << std::string("0003");
     QTest::newRow("maximum") << "15"
-                             << ""
-                             << "0015";
+                             << "" << std::string("0015");
     QTest::newRow("maximum + 1") << "16"
-                                 << "Нельзя калибровать весом больше максимального!"
-                                 << "";
+                                 << "Нельзя калибровать весом больше максимального!" << std::string("0000");
 }
 
-// The simulator keeps the weight sent as "cal" and counts every calibration in "cnt".
+// The simulator keeps the value sent as "cal" and counts every calibration in "cnt".
 void CalibrationPagesTest::weightBounds() {
     QFETCH(QString, weight);
     QFETCH(QString, refusal);
-    QFETCH(QString, sentValue);
-    calibrateZeroOnStableScale();
-    QCOMPARE(sim_->Send("set cal 0000"), std::string("ok"));
+    QFETCH(std::string, sent);
+    QCOMPARE(control("set cal 0000"), "ok");
     typeWeight(weight);
     calibration_->calibrateWeight();
-    const QString sent = QString::fromStdString(sim_->Setting("cal"));
+    QCOMPARE(sim_->Setting("cal"), sent);
     if (!refusal.isEmpty()) {
-        QVERIFY(nextMessageIs(refusal, 2000));
-        QCOMPARE(sent, QString("0000"));
-        QCOMPARE(pagetree::pages(root_.get())->currentIndex(), CalibrationPages::kWeightPage);
+        QVERIFY(onlyMessageIs(refusal, 2000));
+        QCOMPARE(page(), CalibrationPages::kWeightPage);
         return;
     }
-    QVERIFY(messages_.isEmpty());
-    QCOMPARE(sent, sentValue);
     const QString count = QString::fromStdString(sim_->Setting("cnt"));
-    QCOMPARE(pagetree::pages(root_.get())->currentIndex(), CalibrationPages::kResultPage);
-    QCOMPARE(label(root_.get(), "lbl_calibration_result_counter")->text(), count);
+    QCOMPARE(page(), CalibrationPages::kResultPage);
+    QCOMPARE(labelText("lbl_calibration_result_counter"), count);
     QCOMPARE(scale_.calibrationCount, count.toInt());
     QVERIFY(calibration_->handleKey(Qt::Key_Return));
-    QCOMPARE(pagetree::pages(root_.get())->currentIndex(), CalibrationPages::kMenuPage);
+    QCOMPARE(page(), CalibrationPages::kMenuPage);
 }
 
-// Each attempt of the driver asks for the status ten times (ENQ and a frame each): settling
-// after 30 requests fails the first attempt and passes the second.
-void CalibrationPagesTest::weightCalibrationWaitsForAStableScale() {
-    calibrateZeroOnStableScale();
+void CalibrationPagesTest::weightCalibrationRetriesWhileUnstable_data() {
+    QTest::addColumn<std::string>("unstable");
+    QTest::addColumn<bool>("calibrated");
+    // An attempt asks for the status ten times, ENQ and a frame each: 30 requests fail one attempt.
+    QTest::newRow("settles during the second attempt") << std::string("settle 30") << true;
+    QTest::newRow("never settles") << std::string("stable 0") << false;
+}
+
+void CalibrationPagesTest::weightCalibrationRetriesWhileUnstable() {
+    QFETCH(std::string, unstable);
+    QFETCH(bool, calibrated);
     const int countBefore = std::stoi(sim_->Setting("cnt"));
     typeWeight("5");
-    QCOMPARE(sim_->Send("settle 30"), std::string("ok"));
+    QCOMPARE(control(unstable), "ok");
     calibration_->calibrateWeight();
-    QVERIFY(messages_.isEmpty());
-    QCOMPARE(pagetree::pages(root_.get())->currentIndex(), CalibrationPages::kResultPage);
-    QCOMPARE(scale_.calibrationCount, countBefore + 1);
-    QCOMPARE(sim_->Setting("cal"), std::string("0005"));
-}
-
-void CalibrationPagesTest::weightCalibrationGivesUpOnAnUnstableScale() {
-    calibrateZeroOnStableScale();
-    typeWeight("5");
-    QCOMPARE(sim_->Send("stable 0"), std::string("ok"));
-    calibration_->calibrateWeight();
-    QVERIFY(nextMessageIs("Калибровка ненулевым весом с параметрами не удалась!", 2000));
-    QCOMPARE(pagetree::pages(root_.get())->currentIndex(), CalibrationPages::kWeightPage);
-    QCOMPARE(lostConnections_, 0);
+    QCOMPARE(page(), calibrated ? CalibrationPages::kResultPage : CalibrationPages::kWeightPage);
+    QCOMPARE(std::stoi(sim_->Setting("cnt")), countBefore + (calibrated ? 1 : 0));
+    if (!calibrated) QVERIFY(onlyMessageIs("Калибровка ненулевым весом с параметрами не удалась!", 2000));
 }
 
 QTEST_MAIN(CalibrationPagesTest)
