@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "info-dialog.h"
+#include "about-dialog.h"
 
 namespace {
 
@@ -127,4 +127,4 @@ void InfoDialogTest::desktopLookCastsAShadowAndDrags() {
 }
 
 QTEST_MAIN(InfoDialogTest)
-#include "info_dialog_test.moc"
+#include "about_dialog_test.moc"

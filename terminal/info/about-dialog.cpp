@@ -1,4 +1,4 @@
-#include "info-dialog.h"
+#include "about-dialog.h"
 
 #include <QDesktopServices>
 #include <QGraphicsDropShadowEffect>
