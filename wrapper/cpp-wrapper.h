@@ -111,8 +111,7 @@ private:
     void Resolve(const char* name, Pointer& pointer) {
         void* symbol = dlsym(module_, name);
         if (symbol == nullptr) {
-            throw std::runtime_error(std::string("[cpp-wrapper]: Library::Library(), method ") + name +
-                                     "() not found");
+            throw std::runtime_error(std::string("[cpp-wrapper]: Library::Library(), method ") + name + "() not found");
         }
         pointer = reinterpret_cast<Pointer>(symbol);
     }

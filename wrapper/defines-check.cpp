@@ -7,10 +7,9 @@ namespace {
 
 namespace Wrapper = Norvell::Balvex::CppWrapper;
 
-#define PONDERIX_SAME_NUMBER(Enum, Name)                                                 \
+#define PONDERIX_SAME_NUMBER(Enum, Name)                                                           \
     static_assert(static_cast<long>(Wrapper::Enum::Name) == static_cast<long>(driver::Enum::Name), \
                   #Enum "::" #Name " differs from driver.h")
-
 
 PONDERIX_SAME_NUMBER(ErrorCase, Correct);
 PONDERIX_SAME_NUMBER(ErrorCase, Unset);

@@ -16,7 +16,9 @@ std::recursive_mutex& FacadeMutex() {
     return mutex;
 }
 
-ErrorCase Code(std::int32_t code) { return static_cast<ErrorCase>(code); }
+ErrorCase Code(std::int32_t code) {
+    return static_cast<ErrorCase>(code);
+}
 
 // What logic device m_device_id holds when the file lacks it: the driver's own defaults.
 struct DefaultValue {
@@ -24,7 +26,7 @@ struct DefaultValue {
     const char* value;
 };
 constexpr DefaultValue kDefaults[] = {
-    {LogicDeviceParamType::Name, "default name"}, {LogicDeviceParamType::ConnectionType, "Serial Port"},
+    {LogicDeviceParamType::Name, "default name"},   {LogicDeviceParamType::ConnectionType, "Serial Port"},
     {LogicDeviceParamType::EndPoint, "/dev/ttyS0"}, {LogicDeviceParamType::BaudRate, "9600"},
     {LogicDeviceParamType::Model, "auto"},          {LogicDeviceParamType::Protocol, "auto"},
 };
@@ -39,10 +41,9 @@ public:
         }
         EnsureLogicDevice();
     }
-    virtual ~DriverBackend() {
-        // The process may be ending; libdriver.so may already be on its way out.
-        if (handle_ != nullptr) lib_.destroy(&handle_);
-    }
+    // The device is left to the driver: the facade lives until the process ends, and by then the
+    // driver's registry may already be gone; the registry closes and destroys its devices itself.
+    virtual ~DriverBackend() = default;
     DriverBackend(const DriverBackend&) = delete;
     DriverBackend& operator=(const DriverBackend&) = delete;
 
@@ -115,7 +116,9 @@ Driver& Driver::getInstanceLib() {
     return instance;
 }
 
-std::unique_lock<std::recursive_mutex> Driver::lockUnit() { return std::unique_lock(FacadeMutex()); }
+std::unique_lock<std::recursive_mutex> Driver::lockUnit() {
+    return std::unique_lock(FacadeMutex());
+}
 
 void Driver::openPort(ErrorCase& ecase) {
     Guarded<int>(m_ready, m_impl.get(), ecase, [&](DriverBackend& b) {

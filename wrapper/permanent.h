@@ -44,8 +44,7 @@ public:
     bool isPortOpen(ErrorCase& ecase);
     void exeCommand(const Command& command, ErrorCase& ecase);
     std::string exeGettingCommand(const Command& command, const ParamType& ptype, ErrorCase& ecase);
-    void exeSettingCommand(const Command& command, const ParamType& ptype, const std::string& value,
-                           ErrorCase& ecase);
+    void exeSettingCommand(const Command& command, const ParamType& ptype, const std::string& value, ErrorCase& ecase);
     std::string gettingParam(const ParamType& ptype, ErrorCase& ecase);
     std::string getConnectionParam(LogicDeviceParamType ptype, ErrorCase& ecase);
     void setConnectionParam(LogicDeviceParamType ptype, const std::string& value, ErrorCase& ecase);
