@@ -8,30 +8,31 @@ namespace {
 
 using weightdesk::divisionFromCode;
 using weightdesk::shortenModel;
+// An input text and the text it gives.
+using TextCase = std::pair<std::string, std::string>;
 
-class ModelShortening : public testing::TestWithParam<std::pair<const char*, const char*>> {};
+class ModelShortening : public testing::TestWithParam<TextCase> {};
 
 TEST_P(ModelShortening, KeepsFirstWordAndMiddleUpToTheDash) {
-    EXPECT_EQ(shortenModel(QString::fromUtf8(GetParam().first)).toStdString(), GetParam().second);
+    EXPECT_EQ(shortenModel(QString::fromStdString(GetParam().first)).toStdString(), GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, ModelShortening,
-                         testing::Values(std::pair{"A B-C D", "A B"}, std::pair{"A", "A "}, std::pair{"A D", "A "},
-                                         std::pair{"ВП 15-2.5 III", "ВП 15"}, std::pair{"A B C-D E", "A B C"},
-                                         std::pair{"A B-C-D E", "A B"}, std::pair{"A BC D", "A BC"},
-                                         std::pair{"", " "}));
+                         testing::Values(TextCase{"A B-C D", "A B"}, TextCase{"A", "A "}, TextCase{"A D", "A "},
+                                         TextCase{"ВП 15-2.5 III", "ВП 15"}, TextCase{"A B C-D E", "A B C"},
+                                         TextCase{"A B-C-D E", "A B"}, TextCase{"A BC D", "A BC"}, TextCase{"", " "}));
 
-class DivisionTable : public testing::TestWithParam<std::pair<const char*, const char*>> {};
+class DivisionTable : public testing::TestWithParam<TextCase> {};
 
 TEST_P(DivisionTable, GivesTheIntervalInGrams) {
-    EXPECT_EQ(divisionFromCode(QString::fromUtf8(GetParam().first)).toStdString(), GetParam().second);
+    EXPECT_EQ(divisionFromCode(QString::fromStdString(GetParam().first)).toStdString(), GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, DivisionTable,
-                         testing::Values(std::pair{"0", "1"}, std::pair{"1", "2"}, std::pair{"2", "5"},
-                                         std::pair{"3", "10"}, std::pair{"4", "20"}, std::pair{"5", "50"},
-                                         std::pair{"6", ""}, std::pair{"-1", ""}, std::pair{"", ""},
-                                         std::pair{"03", ""}, std::pair{"x", ""}));
+                         testing::Values(TextCase{"0", "1"}, TextCase{"1", "2"}, TextCase{"2", "5"},
+                                         TextCase{"3", "10"}, TextCase{"4", "20"}, TextCase{"5", "50"},
+                                         TextCase{"6", ""}, TextCase{"-1", ""}, TextCase{"", ""}, TextCase{"03", ""},
+                                         TextCase{"x", ""}));
 
 TEST(SearchProgress, IncrementIsAWholeTenthOfEachPortsShare) {
     EXPECT_EQ(searchProgressIncrement(0), 0);

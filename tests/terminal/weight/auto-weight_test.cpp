@@ -58,7 +58,7 @@ protected:
 TEST_F(AutoWeightTest, PosReadingFollowsWeightTareAndStability) {
     SimProcess sim({"--pty", "--protocol", "pos"});
     sim.Control({"tare 200", "weight 1500", "stable 1"});
-    StartPolling(sim);
+    ASSERT_NO_FATAL_FAILURE(StartPolling(sim));
     auto reading = AwaitReading([](auto& d) { return d.weight == 1.5; });
     EXPECT_EQ(reading.unit, 0);
     EXPECT_DOUBLE_EQ(reading.weight, 1.5);
@@ -81,7 +81,7 @@ TEST_F(AutoWeightTest, PosReadingFollowsWeightTareAndStability) {
 TEST_F(AutoWeightTest, CasReadingFollowsUnitAndZero) {
     SimProcess sim({"--pty", "--protocol", "cas"});
     sim.Control({"unit kg", "weight 1500", "stable 1"});
-    StartPolling(sim);
+    ASSERT_NO_FATAL_FAILURE(StartPolling(sim));
     auto reading = AwaitReading([](auto& d) { return d.weight == 1.5; });
     EXPECT_EQ(reading.unit, 0);
     EXPECT_FALSE(reading.unstable);
@@ -102,7 +102,7 @@ TEST_F(AutoWeightTest, CasReadingFollowsUnitAndZero) {
 TEST_F(AutoWeightTest, CasOverloadFrameSetsOverload) {
     SimProcess sim({"--pty", "--protocol", "cas"});
     sim.Control({"weight 1000", "stable 1"});
-    StartPolling(sim);
+    ASSERT_NO_FATAL_FAILURE(StartPolling(sim));
     EXPECT_FALSE(AwaitReading([](auto& d) { return d.weight == 1.0; }).overload);
     sim.Control({"overload 1"});
     EXPECT_TRUE(AwaitReading([](auto& d) { return d.overload; }).overload);
@@ -115,7 +115,7 @@ TEST_F(AutoWeightTest, PosWeightAboveMaximumIsOverloadOnlyForPro) {
         SimProcess sim({"--pty", "--protocol", "pos", variant});
         const int maxGrams = std::stoi(sim.Setting("max")) * 1000;
         sim.Control({"stable 1", "weight " + std::to_string(maxGrams + 1000)});
-        StartPolling(sim);
+        ASSERT_NO_FATAL_FAILURE(StartPolling(sim));
         const auto reading = AwaitReading([&](auto& d) { return d.weight * 1000 > maxGrams; });
         EXPECT_NEAR(reading.weight, (maxGrams + 1000) / 1000.0, 1e-9) << variant;
         EXPECT_EQ(reading.overload, std::string(variant) == "--pro") << variant;
@@ -126,7 +126,7 @@ TEST_F(AutoWeightTest, PosWeightAboveMaximumIsOverloadOnlyForPro) {
 // A protocol the worker does not poll ends it at once, and the timer with it.
 TEST_F(AutoWeightTest, ScaleOutsideThePolledFamiliesEndsPolling) {
     SimProcess sim({"--pty", "--protocol", "oka"});
-    StartPolling(sim, "OKA");
+    ASSERT_NO_FATAL_FAILURE(StartPolling(sim, "OKA"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !polling_->isRunning(); }, 2000));
     EXPECT_EQ(lastError_, ErrorCase::Unset);
 }
