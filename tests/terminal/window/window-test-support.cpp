@@ -1,0 +1,50 @@
+#include "window-test-support.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+
+#include "recovery-file.h"
+
+namespace windowtest {
+
+SimScale::SimScale(const std::vector<std::string>& options) : link_((dir_.path() / "scale").string()) {
+    std::vector<std::string> args = {"--pty", "--link", link_};
+    args.insert(args.end(), options.begin(), options.end());
+    sim_ = std::make_unique<testsupport::SimProcess>(args);
+}
+
+StdoutCapture::StdoutCapture() {
+    std::fflush(stdout);
+    saved_ = ::dup(STDOUT_FILENO);
+    const int file = ::open((dir_.path() / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(file, STDOUT_FILENO);
+    ::close(file);
+}
+
+StdoutCapture::~StdoutCapture() {
+    std::fflush(stdout);
+    ::dup2(saved_, STDOUT_FILENO);
+    ::close(saved_);
+}
+
+QByteArray StdoutCapture::text() {
+    std::fflush(stdout);
+    QFile file(QString::fromStdString((dir_.path() / "stdout").string()));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString recoveryFilePath() {
+    return weighdesk::RecoveryFile::besideLogFolder().path();
+}
+
+QStringList recoveryLines() {
+    QFile file(recoveryFilePath());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+}  // namespace windowtest
