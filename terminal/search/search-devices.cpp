@@ -26,9 +26,14 @@ bool configureAutoDetection(Driver& driver, const QString& port, ErrorCase& erro
 }
 
 // A check that gives up must not keep the port: the next program or search may need it.
+void closeQuietly(Driver& driver) {
+    ErrorCase ignored = ErrorCase::Correct;
+    driver.closePort(ignored);
+}
+
 void closeIfOpen(Driver& driver) {
     ErrorCase ignored = ErrorCase::Correct;
-    if (driver.isPortOpen(ignored)) driver.closePort(ignored);
+    if (driver.isPortOpen(ignored)) closeQuietly(driver);
 }
 
 }  // namespace
@@ -90,8 +95,7 @@ bool SearchDevices::checkPort(ConnectionParams& params, ErrorCase& error) {
     driver.openPort(error);
     if (error != ErrorCase::Correct) {
         // A port without a scale is not an error; only a broken open-state query is.
-        const bool open = driver.isPortOpen(error);
-        if (open) driver.closePort(error);
+        if (driver.isPortOpen(error)) closeQuietly(driver);
         return false;
     }
     const bool accepted = readScaleData(params, error);
