@@ -59,10 +59,12 @@ Widget* findByPattern(QWidget& root, const QString& pattern) {
     return root.findChildren<Widget*>(QRegularExpression(pattern)).value(0);
 }
 
-// The form's name, or the name the widget took for its state ("pb_selected_check_connected").
+// The form's name, or the name the widget took for its state ("pb_selected_check_connected",
+// "pb_exit_loader").
 QWidget* findPlaced(QWidget& root, QLatin1StringView name) {
     if (auto* widget = root.findChild<QWidget*>(QString(name))) return widget;
-    static const QString stateSuffixes = QStringLiteral("(_enabled|_disabled|_connected|_cancel|_connecting|_ready)");
+    static const QString stateSuffixes =
+        QStringLiteral("(_enabled|_disabled|_connected|_cancel|_connecting|_ready|_loader)");
     return findByPattern<QWidget>(root, QStringLiteral("^%1%2$").arg(QString(name), stateSuffixes));
 }
 
