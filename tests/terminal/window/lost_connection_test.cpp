@@ -10,16 +10,10 @@
 #include "main-window.h"
 #include "window-test-support.h"
 
+using windowtest::click;
 using windowtest::labelText;
+using windowtest::page;
 using windowtest::widget;
-
-namespace {
-
-int page(QWidget& window) {
-    return widget<QStackedWidget>(window, "sw_window_manager")->currentIndex();
-}
-
-}  // namespace
 
 class LostConnectionTest : public QObject {
     Q_OBJECT

@@ -10,14 +10,12 @@
 #include "main-window.h"
 #include "window-test-support.h"
 
+using windowtest::click;
+using windowtest::page;
 using windowtest::recoveryLines;
 using windowtest::widget;
 
 namespace {
-
-int page(QWidget& window) {
-    return widget<QStackedWidget>(window, "sw_window_manager")->currentIndex();
-}
 
 std::unique_ptr<MainWindow> connectedWindow(const QString& port) {
     auto window = std::make_unique<MainWindow>(port.toStdString(), [] { return QStringList(); });

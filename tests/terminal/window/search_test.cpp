@@ -15,7 +15,9 @@
 #include "main-window.h"
 #include "window-test-support.h"
 
+using windowtest::click;
 using windowtest::labelText;
+using windowtest::page;
 using windowtest::shows;
 using windowtest::SimScale;
 using windowtest::widget;
@@ -23,16 +25,6 @@ using windowtest::widget;
 namespace {
 
 const QString kNoScale = QStringLiteral("/dev/null/no-scale");
-
-int page(QWidget& window) {
-    return widget<QStackedWidget>(window, "sw_window_manager")->currentIndex();
-}
-
-void click(QWidget& window, const QString& name) {
-    QPushButton* button = widget<QPushButton>(window, name);
-    QVERIFY2(button != nullptr, qPrintable(name));
-    button->click();
-}
 
 std::unique_ptr<SimScale> posScale(const std::string& serial, bool pro = true) {
     auto sim = std::make_unique<SimScale>(std::vector<std::string>{"--protocol", "pos", pro ? "--pro" : "--plain"});

@@ -14,23 +14,11 @@
 #include "main-window.h"
 #include "window-test-support.h"
 
+using windowtest::click;
 using windowtest::labelText;
+using windowtest::page;
 using windowtest::shows;
 using windowtest::widget;
-
-namespace {
-
-int page(QWidget& window) {
-    return widget<QStackedWidget>(window, "sw_window_manager")->currentIndex();
-}
-
-void click(QWidget& window, const QString& name) {
-    QPushButton* button = widget<QPushButton>(window, name);
-    QVERIFY2(button != nullptr, qPrintable(name));
-    button->click();
-}
-
-}  // namespace
 
 class WeighingTest : public QObject {
     Q_OBJECT

@@ -16,6 +16,7 @@ std::unique_ptr<QObject> makeCasWeighingTest();
 std::unique_ptr<QObject> makeProtocolSwitchTest();
 std::unique_ptr<QObject> makeSearchTest();
 std::unique_ptr<QObject> makeLostConnectionTest();
+std::unique_ptr<QObject> makeUnboundDriverTest();
 
 namespace {
 
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
         {"protocol-switch", makeProtocolSwitchTest},
         {"search", makeSearchTest},
         {"lost-connection", makeLostConnectionTest},
+        {"unbound-driver", makeUnboundDriverTest},
     };
     QApplication app(argc, argv);
     const std::string wanted = argc > 1 ? argv[1] : "";

@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
+#include <QStackedWidget>
 #include <cstdio>
 
 #include "recovery-file.h"
@@ -15,6 +17,17 @@ SimScale::SimScale(const std::vector<std::string>& options) : link_((dir_.path()
     std::vector<std::string> args = {"--pty", "--link", link_};
     args.insert(args.end(), options.begin(), options.end());
     sim_ = std::make_unique<testsupport::SimProcess>(args);
+}
+
+int page(QWidget& window) {
+    const auto* pages = widget<QStackedWidget>(window, "sw_window_manager");
+    return pages != nullptr ? pages->currentIndex() : -1;
+}
+
+void click(QWidget& window, const QString& name) {
+    QPushButton* button = widget<QPushButton>(window, name);
+    QVERIFY2(button != nullptr, qPrintable(name));
+    button->click();
 }
 
 StdoutCapture::StdoutCapture() {

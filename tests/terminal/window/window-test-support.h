@@ -47,6 +47,11 @@ inline bool shows(QWidget& window, const QString& name) {
     return found != nullptr && !found->isHidden();
 }
 
+// The number of the page that sw_window_manager shows.
+int page(QWidget& window);
+// Clicks the button of that object name; a missing button fails the test.
+void click(QWidget& window, const QString& name);
+
 // Redirects the process's standard output into a file for the life of the object.
 class StdoutCapture {
 public:
