@@ -68,6 +68,7 @@ private slots:
         apply(*window, mode);
         window->show();
         QCoreApplication::processEvents();
+        QCOMPARE(window->size(), windowSize(mode));
         for (const char* name : kPageBackgrounds) {
             QWidget* background = pageBackground(*window, name);
             QVERIFY2(background != nullptr, name);
