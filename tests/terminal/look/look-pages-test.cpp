@@ -3,12 +3,10 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
-#include <QSet>
 #include <QtTest>
 
 #include "look-tree.h"
 #include "look.h"
-#include "sheet-rules.h"
 
 using namespace weighdesk::look;
 
@@ -34,12 +32,6 @@ void checkNoOverlapInside(const std::vector<Placement>& table, WindowMode mode) 
                      qPrintable(QString(a.name) + " overlaps " + QString(b.name)));
         }
     }
-}
-
-QSet<QString> objectNames(const QWidget& root) {
-    QSet<QString> names{root.objectName()};
-    for (const QObject* child : root.findChildren<QObject*>()) names.insert(child->objectName());
-    return names;
 }
 
 // Every label and button the table places shows its longest text without clipping.
@@ -87,16 +79,6 @@ private slots:
         const QRect alone = searchRepeatRectangle(mode, true);
         QCOMPARE(alone.left(), searchRepeatRectangle(mode, false).left());
         QVERIFY(QRect(QPoint(0, 0), pageArea(mode)).contains(alone));
-    }
-
-    void everySelectedNameExistsOrIsAState() {
-        const auto window = look_test::buildWindow();
-        const auto dialog = look_test::buildAboutDialog();
-        QSet<QString> names = objectNames(*window) + objectNames(*dialog);
-        for (const QString& name : look_test::stateDependentNames()) names.insert(name);
-        for (WindowMode mode : {WindowMode::SmallScreen, WindowMode::PortraitScreen})
-            for (const look_test::SheetRule& rule : look_test::sheetRules(styleSheet(mode)))
-                QVERIFY2(names.contains(rule.objectName()), qPrintable(rule.selector));
     }
 
     void textsFitTheirRectanglesAndLayoutsLetGo_data() { modes_data(); }
