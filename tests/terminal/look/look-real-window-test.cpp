@@ -1,12 +1,9 @@
 // The look on the terminal's own window: the form's object names against the sheets, and every
 // page widget of the form placed, unclipped and clear of its neighbours.
 #include <QAbstractButton>
-#include <QApplication>
 #include <QLabel>
 #include <QSet>
 #include <QtTest>
-#include <cstdio>
-#include <cstdlib>
 
 #include "look-tree.h"
 #include "look.h"
@@ -90,13 +87,5 @@ private slots:
     }
 };
 
-// The facade behind the window is a process-wide object; the suite ends without its teardown at
-// exit, which belongs to the facade's own tests, not to the look's.
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    LookRealWindowTest test;
-    const int result = QTest::qExec(&test, argc, argv);
-    std::fflush(nullptr);
-    std::_Exit(result);
-}
+QTEST_MAIN(LookRealWindowTest)
 #include "look-real-window-test.moc"
