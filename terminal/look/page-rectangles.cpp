@@ -1,6 +1,7 @@
 #include "page-rectangles.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace weighdesk::look {
 
@@ -36,169 +37,173 @@ void addKeypad(std::vector<Placement>& table, L container, const char* const (&k
     }
 }
 
+const Placement kSmallPages[] = {
+    {L("w_loader_background"), L("lbl_loader_logo"), {150, 120, 500, 100}},
+    {L("w_loader_background"), L("lbl_loader_header"), {56, 260, 688, 40}},
+    {L("w_loader_background"), L("progress_loader"), {56, 320, 688, 12}},
+
+    {L("w_devices_background"), L("lbl_devices_header"), {56, 24, 688, 48}},
+    {L("w_devices_background"), L("sa_connections"), {56, 88, 688, 304}},
+    {L("w_devices_background"), L("lbl_devices_not_found"), {56, 200, 688, 48}},
+    {L("w_devices_background"), L("pb_search_repeat"), {56, 416, 332, 80}},
+    {L("w_devices_background"), L("pb_select_device"), {412, 416, 332, 80}},
+    {L("sa_connections"), L("interface_button"), {0, 0, 622, 56}},
+
+    {L("w_search_background"), L("lbl_search_header"), {56, 24, 688, 48}},
+    {L("w_search_background"), L("lbl_search_progress"), {56, 200, 688, 40}},
+    {L("w_search_background"), L("progress_search"), {56, 260, 688, 12}},
+    {L("w_search_background"), L("pb_search_cancel"), {56, 416, 688, 80}},
+
+    {L("w_main_background"), L("lbl_scale_name"), {56, 24, 96, 48}},
+    {L("w_main_background"), L("lbl_serial_number"), {160, 24, 320, 48}},
+    {L("w_main_background"), L("lbl_mark_stable"), {600, 28, 64, 40}},
+    {L("w_main_background"), L("lbl_mark_unstable"), {600, 28, 64, 40}},
+    {L("w_main_background"), L("lbl_mark_zero"), {680, 28, 64, 40}},
+    {L("w_main_background"), L("lbl_mark_non_zero"), {680, 28, 64, 40}},
+    {L("w_main_background"), L("lbl_net_weight"), {24, 96, 752, 176}},
+    {L("w_main_background"), L("lbl_net_weight_error"), {24, 96, 752, 176}},
+    {L("w_main_background"), L("w_tare_weight"), {56, 288, 688, 48}},
+    {L("w_tare_weight"), L("lbl_tare_weight"), {0, 0, 688, 48}},
+    {L("w_main_background"), L("pb_tare"), {56, 376, 332, 120}},
+    {L("w_main_background"), L("pb_zero"), {412, 376, 332, 120}},
+
+    {L("w_menu_background"), L("pb_about"), {56, 40, 208, 336}},
+    {L("w_menu_background"), L("pb_info"), {296, 40, 208, 336}},
+    {L("w_menu_background"), L("pb_calibration"), {536, 40, 208, 336}},
+    {L("w_menu_background"), L("pb_back_to_main"), {56, 416, 688, 80}},
+
+    {L("w_calibration_background"), L("lbl_calibration_header"), {56, 24, 688, 40}},
+    {L("w_calibration_background"), L("lbl_calibration_hint"), {56, 72, 688, 32}},
+    {L("w_calibration_background"), L("lbl_calibration_input"), {56, 128, 340, 80}},
+    {L("w_calibration_background"), L("pb_calibration_back_to_menu"), {56, 416, 332, 80}},
+    {L("w_calibration_background"), L("pb_calibration_begin"), {412, 416, 332, 80}},
+
+    {L("w_calibration_zero_background"), L("lbl_calibration_zero_header"), {56, 24, 688, 40}},
+    {L("w_calibration_zero_background"), L("lbl_calibration_zero_hint"), {56, 200, 688, 56}},
+    {L("w_calibration_zero_background"), L("pb_calibration_zero_cancel"), {56, 416, 332, 80}},
+    {L("w_calibration_zero_background"), L("pb_calibration_zero"), {412, 416, 332, 80}},
+
+    {L("w_calibration_weight_background"), L("lbl_calibration_weight_header"), {56, 24, 688, 40}},
+    {L("w_calibration_weight_background"), L("lbl_calibration_weight_hint"), {56, 72, 688, 32}},
+    {L("w_calibration_weight_background"), L("lbl_calibration_weight_prompt"), {56, 128, 340, 32}},
+    {L("w_calibration_weight_background"), L("lbl_calibration_weight_input"), {56, 168, 340, 80}},
+    {L("w_calibration_weight_background"), L("pb_calibration_weight_cancel"), {56, 416, 332, 80}},
+    {L("w_calibration_weight_background"), L("pb_calibration_weight"), {412, 416, 332, 80}},
+
+    {L("w_calibration_result_background"), L("lbl_calibration_result_header"), {56, 150, 688, 56}},
+    {L("w_calibration_result_background"), L("lbl_calibration_result_text"), {56, 230, 380, 48}},
+    {L("w_calibration_result_background"), L("lbl_calibration_result_counter"), {444, 230, 300, 48}},
+    {L("w_calibration_result_background"), L("pb_calibration_finish"), {56, 416, 688, 80}},
+
+    {L("w_info_background"), L("lbl_info_name_head"), {72, 16, 440, 40}},
+    {L("w_info_background"), L("lbl_info_value_head"), {528, 16, 216, 40}},
+    {L("w_info_background"), L("sa_parameters"), {56, 64, 688, 336}},
+    {L("w_info_background"), L("pb_info_back_to_menu"), {56, 416, 688, 80}},
+    {L("sa_parameters"), L("w_parameters_row"), {0, 0, 670, 60}},
+    {L("w_parameters_row"), L("lbl_parameters_row_name"), {16, 0, 440, 60}},
+    {L("w_parameters_row"), L("lbl_parameters_row_value"), {472, 0, 190, 60}},
+
+    {L("w_selected_background"), L("lbl_selected_header"), {56, 24, 688, 48}},
+    {L("w_selected_background"), L("cb_selected_port"), {56, 104, 388, 64}},
+    {L("w_selected_background"), L("pb_selected_check"), {460, 104, 284, 64}},
+    {L("w_selected_background"), L("lbl_selected_status"), {56, 188, 688, 40}},
+    {L("w_selected_background"), L("w_selected_data"), {56, 248, 688, 128}},
+    {L("w_selected_data"), L("lbl_selected_model"), {24, 12, 220, 48}},
+    {L("w_selected_data"), L("lbl_selected_model_value"), {248, 12, 416, 48}},
+    {L("w_selected_data"), L("lbl_selected_serial_number"), {24, 68, 220, 48}},
+    {L("w_selected_data"), L("lbl_selected_serial_number_value"), {248, 68, 416, 48}},
+    {L("w_selected_background"), L("pb_selected_autosearch"), {56, 416, 332, 80}},
+    {L("w_selected_background"), L("pb_selected_apply"), {412, 416, 332, 80}},
+};
+
 std::vector<Placement> smallPages() {
-    std::vector<Placement> table = {
-        {L("w_loader_background"), L("lbl_loader_logo"), {150, 120, 500, 100}},
-        {L("w_loader_background"), L("lbl_loader_header"), {56, 260, 688, 40}},
-        {L("w_loader_background"), L("progress_loader"), {56, 320, 688, 12}},
-
-        {L("w_devices_background"), L("lbl_devices_header"), {56, 24, 688, 48}},
-        {L("w_devices_background"), L("sa_connections"), {56, 88, 688, 304}},
-        {L("w_devices_background"), L("lbl_devices_not_found"), {56, 200, 688, 48}},
-        {L("w_devices_background"), L("pb_search_repeat"), {56, 416, 332, 80}},
-        {L("w_devices_background"), L("pb_select_device"), {412, 416, 332, 80}},
-        {L("sa_connections"), L("interface_button"), {0, 0, 622, 56}},
-
-        {L("w_search_background"), L("lbl_search_header"), {56, 24, 688, 48}},
-        {L("w_search_background"), L("lbl_search_progress"), {56, 200, 688, 40}},
-        {L("w_search_background"), L("progress_search"), {56, 260, 688, 12}},
-        {L("w_search_background"), L("pb_search_cancel"), {56, 416, 688, 80}},
-
-        {L("w_main_background"), L("lbl_scale_name"), {56, 24, 96, 48}},
-        {L("w_main_background"), L("lbl_serial_number"), {160, 24, 320, 48}},
-        {L("w_main_background"), L("lbl_mark_stable"), {600, 28, 64, 40}},
-        {L("w_main_background"), L("lbl_mark_unstable"), {600, 28, 64, 40}},
-        {L("w_main_background"), L("lbl_mark_zero"), {680, 28, 64, 40}},
-        {L("w_main_background"), L("lbl_mark_non_zero"), {680, 28, 64, 40}},
-        {L("w_main_background"), L("lbl_net_weight"), {24, 96, 752, 176}},
-        {L("w_main_background"), L("lbl_net_weight_error"), {24, 96, 752, 176}},
-        {L("w_main_background"), L("w_tare_weight"), {56, 288, 688, 48}},
-        {L("w_tare_weight"), L("lbl_tare_weight"), {0, 0, 688, 48}},
-        {L("w_main_background"), L("pb_tare"), {56, 376, 332, 120}},
-        {L("w_main_background"), L("pb_zero"), {412, 376, 332, 120}},
-
-        {L("w_menu_background"), L("pb_about"), {56, 40, 208, 336}},
-        {L("w_menu_background"), L("pb_info"), {296, 40, 208, 336}},
-        {L("w_menu_background"), L("pb_calibration"), {536, 40, 208, 336}},
-        {L("w_menu_background"), L("pb_back_to_main"), {56, 416, 688, 80}},
-
-        {L("w_calibration_background"), L("lbl_calibration_header"), {56, 24, 688, 40}},
-        {L("w_calibration_background"), L("lbl_calibration_hint"), {56, 72, 688, 32}},
-        {L("w_calibration_background"), L("lbl_calibration_input"), {56, 128, 340, 80}},
-        {L("w_calibration_background"), L("pb_calibration_back_to_menu"), {56, 416, 332, 80}},
-        {L("w_calibration_background"), L("pb_calibration_begin"), {412, 416, 332, 80}},
-
-        {L("w_calibration_zero_background"), L("lbl_calibration_zero_header"), {56, 24, 688, 40}},
-        {L("w_calibration_zero_background"), L("lbl_calibration_zero_hint"), {56, 200, 688, 56}},
-        {L("w_calibration_zero_background"), L("pb_calibration_zero_cancel"), {56, 416, 332, 80}},
-        {L("w_calibration_zero_background"), L("pb_calibration_zero"), {412, 416, 332, 80}},
-
-        {L("w_calibration_weight_background"), L("lbl_calibration_weight_header"), {56, 24, 688, 40}},
-        {L("w_calibration_weight_background"), L("lbl_calibration_weight_hint"), {56, 72, 688, 32}},
-        {L("w_calibration_weight_background"), L("lbl_calibration_weight_prompt"), {56, 128, 340, 32}},
-        {L("w_calibration_weight_background"), L("lbl_calibration_weight_input"), {56, 168, 340, 80}},
-        {L("w_calibration_weight_background"), L("pb_calibration_weight_cancel"), {56, 416, 332, 80}},
-        {L("w_calibration_weight_background"), L("pb_calibration_weight"), {412, 416, 332, 80}},
-
-        {L("w_calibration_result_background"), L("lbl_calibration_result_header"), {56, 150, 688, 56}},
-        {L("w_calibration_result_background"), L("lbl_calibration_result_text"), {56, 230, 380, 48}},
-        {L("w_calibration_result_background"), L("lbl_calibration_result_counter"), {444, 230, 300, 48}},
-        {L("w_calibration_result_background"), L("pb_calibration_finish"), {56, 416, 688, 80}},
-
-        {L("w_info_background"), L("lbl_info_name_head"), {72, 16, 440, 40}},
-        {L("w_info_background"), L("lbl_info_value_head"), {528, 16, 216, 40}},
-        {L("w_info_background"), L("sa_parameters"), {56, 64, 688, 336}},
-        {L("w_info_background"), L("pb_info_back_to_menu"), {56, 416, 688, 80}},
-        {L("sa_parameters"), L("w_parameters_row"), {0, 0, 670, 60}},
-        {L("w_parameters_row"), L("lbl_parameters_row_name"), {16, 0, 440, 60}},
-        {L("w_parameters_row"), L("lbl_parameters_row_value"), {472, 0, 190, 60}},
-
-        {L("w_selected_background"), L("lbl_selected_header"), {56, 24, 688, 48}},
-        {L("w_selected_background"), L("cb_selected_port"), {56, 104, 388, 64}},
-        {L("w_selected_background"), L("pb_selected_check"), {460, 104, 284, 64}},
-        {L("w_selected_background"), L("lbl_selected_status"), {56, 188, 688, 40}},
-        {L("w_selected_background"), L("w_selected_data"), {56, 248, 688, 128}},
-        {L("w_selected_data"), L("lbl_selected_model"), {24, 12, 220, 48}},
-        {L("w_selected_data"), L("lbl_selected_model_value"), {248, 12, 416, 48}},
-        {L("w_selected_data"), L("lbl_selected_serial_number"), {24, 68, 220, 48}},
-        {L("w_selected_data"), L("lbl_selected_serial_number_value"), {248, 68, 416, 48}},
-        {L("w_selected_background"), L("pb_selected_autosearch"), {56, 416, 332, 80}},
-        {L("w_selected_background"), L("pb_selected_apply"), {412, 416, 332, 80}},
-    };
+    std::vector<Placement> table(std::begin(kSmallPages), std::end(kSmallPages));
     addKeypad(table, L("w_calibration_background"), kPasswordKeys, {{420, 128}, {100, 60}, {12, 8}});
     addKeypad(table, L("w_calibration_weight_background"), kWeightKeys, {{420, 128}, {100, 60}, {12, 8}});
     return table;
 }
 
+const Placement kLargePages[] = {
+    {L("w_loader_background"), L("lbl_loader_logo"), {140, 600, 800, 160}},
+    {L("w_loader_background"), L("lbl_loader_header"), {56, 820, 968, 64}},
+    {L("w_loader_background"), L("progress_loader"), {56, 920, 968, 20}},
+
+    {L("w_devices_background"), L("lbl_devices_header"), {56, 48, 968, 80}},
+    {L("w_devices_background"), L("sa_connections"), {56, 160, 968, 1380}},
+    {L("w_devices_background"), L("lbl_devices_not_found"), {56, 760, 968, 64}},
+    {L("w_devices_background"), L("pb_search_repeat"), {56, 1572, 472, 120}},
+    {L("w_devices_background"), L("pb_select_device"), {552, 1572, 472, 120}},
+    {L("sa_connections"), L("interface_button"), {0, 0, 920, 91}},
+
+    {L("w_search_background"), L("lbl_search_header"), {56, 48, 968, 80}},
+    {L("w_search_background"), L("lbl_search_progress"), {56, 760, 968, 64}},
+    {L("w_search_background"), L("progress_search"), {56, 860, 968, 20}},
+    {L("w_search_background"), L("pb_search_cancel"), {56, 1572, 968, 120}},
+
+    {L("w_main_background"), L("lbl_scale_name"), {56, 48, 160, 80}},
+    {L("w_main_background"), L("lbl_serial_number"), {224, 48, 480, 80}},
+    {L("w_main_background"), L("lbl_mark_stable"), {784, 52, 112, 72}},
+    {L("w_main_background"), L("lbl_mark_unstable"), {784, 52, 112, 72}},
+    {L("w_main_background"), L("lbl_mark_zero"), {912, 52, 112, 72}},
+    {L("w_main_background"), L("lbl_mark_non_zero"), {912, 52, 112, 72}},
+    {L("w_main_background"), L("lbl_net_weight"), {24, 440, 1032, 300}},
+    {L("w_main_background"), L("lbl_net_weight_error"), {24, 440, 1032, 300}},
+    {L("w_main_background"), L("w_tare_weight"), {56, 780, 968, 80}},
+    {L("w_tare_weight"), L("lbl_tare_weight"), {0, 0, 968, 80}},
+    {L("w_main_background"), L("pb_tare"), {56, 1372, 472, 320}},
+    {L("w_main_background"), L("pb_zero"), {552, 1372, 472, 320}},
+
+    {L("w_menu_background"), L("pb_about"), {56, 48, 968, 320}},
+    {L("w_menu_background"), L("pb_info"), {56, 400, 968, 320}},
+    {L("w_menu_background"), L("pb_calibration"), {56, 752, 968, 320}},
+    {L("w_menu_background"), L("pb_back_to_main"), {56, 1572, 968, 120}},
+
+    {L("w_calibration_background"), L("lbl_calibration_header"), {56, 48, 968, 80}},
+    {L("w_calibration_background"), L("lbl_calibration_hint"), {56, 144, 968, 56}},
+    {L("w_calibration_background"), L("lbl_calibration_input"), {56, 232, 968, 140}},
+    {L("w_calibration_background"), L("pb_calibration_back_to_menu"), {56, 1572, 472, 120}},
+    {L("w_calibration_background"), L("pb_calibration_begin"), {552, 1572, 472, 120}},
+
+    {L("w_calibration_zero_background"), L("lbl_calibration_zero_header"), {56, 48, 968, 80}},
+    {L("w_calibration_zero_background"), L("lbl_calibration_zero_hint"), {56, 760, 968, 80}},
+    {L("w_calibration_zero_background"), L("pb_calibration_zero_cancel"), {56, 1572, 472, 120}},
+    {L("w_calibration_zero_background"), L("pb_calibration_zero"), {552, 1572, 472, 120}},
+
+    {L("w_calibration_weight_background"), L("lbl_calibration_weight_header"), {56, 48, 968, 80}},
+    {L("w_calibration_weight_background"), L("lbl_calibration_weight_hint"), {56, 144, 968, 56}},
+    {L("w_calibration_weight_background"), L("lbl_calibration_weight_prompt"), {56, 216, 968, 56}},
+    {L("w_calibration_weight_background"), L("lbl_calibration_weight_input"), {56, 292, 968, 140}},
+    {L("w_calibration_weight_background"), L("pb_calibration_weight_cancel"), {56, 1572, 472, 120}},
+    {L("w_calibration_weight_background"), L("pb_calibration_weight"), {552, 1572, 472, 120}},
+
+    {L("w_calibration_result_background"), L("lbl_calibration_result_header"), {56, 640, 968, 96}},
+    {L("w_calibration_result_background"), L("lbl_calibration_result_text"), {56, 760, 560, 72}},
+    {L("w_calibration_result_background"), L("lbl_calibration_result_counter"), {632, 760, 392, 72}},
+    {L("w_calibration_result_background"), L("pb_calibration_finish"), {56, 1572, 968, 120}},
+
+    {L("w_info_background"), L("lbl_info_name_head"), {80, 48, 600, 64}},
+    {L("w_info_background"), L("lbl_info_value_head"), {696, 48, 290, 64}},
+    {L("w_info_background"), L("sa_parameters"), {56, 128, 968, 1412}},
+    {L("w_info_background"), L("pb_info_back_to_menu"), {56, 1572, 968, 120}},
+    {L("sa_parameters"), L("w_parameters_row"), {0, 0, 942, 100}},
+    {L("w_parameters_row"), L("lbl_parameters_row_name"), {24, 0, 600, 100}},
+    {L("w_parameters_row"), L("lbl_parameters_row_value"), {640, 0, 290, 100}},
+
+    {L("w_selected_background"), L("lbl_selected_header"), {56, 48, 968, 80}},
+    {L("w_selected_background"), L("cb_selected_port"), {56, 176, 520, 112}},
+    {L("w_selected_background"), L("pb_selected_check"), {600, 176, 424, 112}},
+    {L("w_selected_background"), L("lbl_selected_status"), {56, 320, 968, 64}},
+    {L("w_selected_background"), L("w_selected_data"), {56, 416, 968, 208}},
+    {L("w_selected_data"), L("lbl_selected_model"), {32, 24, 360, 72}},
+    {L("w_selected_data"), L("lbl_selected_model_value"), {400, 24, 536, 72}},
+    {L("w_selected_data"), L("lbl_selected_serial_number"), {32, 112, 360, 72}},
+    {L("w_selected_data"), L("lbl_selected_serial_number_value"), {400, 112, 536, 72}},
+    {L("w_selected_background"), L("pb_selected_autosearch"), {56, 1572, 472, 120}},
+    {L("w_selected_background"), L("pb_selected_apply"), {552, 1572, 472, 120}},
+};
+
 std::vector<Placement> largePages() {
-    std::vector<Placement> table = {
-        {L("w_loader_background"), L("lbl_loader_logo"), {140, 600, 800, 160}},
-        {L("w_loader_background"), L("lbl_loader_header"), {56, 820, 968, 64}},
-        {L("w_loader_background"), L("progress_loader"), {56, 920, 968, 20}},
-
-        {L("w_devices_background"), L("lbl_devices_header"), {56, 48, 968, 80}},
-        {L("w_devices_background"), L("sa_connections"), {56, 160, 968, 1380}},
-        {L("w_devices_background"), L("lbl_devices_not_found"), {56, 760, 968, 64}},
-        {L("w_devices_background"), L("pb_search_repeat"), {56, 1572, 472, 120}},
-        {L("w_devices_background"), L("pb_select_device"), {552, 1572, 472, 120}},
-        {L("sa_connections"), L("interface_button"), {0, 0, 920, 91}},
-
-        {L("w_search_background"), L("lbl_search_header"), {56, 48, 968, 80}},
-        {L("w_search_background"), L("lbl_search_progress"), {56, 760, 968, 64}},
-        {L("w_search_background"), L("progress_search"), {56, 860, 968, 20}},
-        {L("w_search_background"), L("pb_search_cancel"), {56, 1572, 968, 120}},
-
-        {L("w_main_background"), L("lbl_scale_name"), {56, 48, 160, 80}},
-        {L("w_main_background"), L("lbl_serial_number"), {224, 48, 480, 80}},
-        {L("w_main_background"), L("lbl_mark_stable"), {784, 52, 112, 72}},
-        {L("w_main_background"), L("lbl_mark_unstable"), {784, 52, 112, 72}},
-        {L("w_main_background"), L("lbl_mark_zero"), {912, 52, 112, 72}},
-        {L("w_main_background"), L("lbl_mark_non_zero"), {912, 52, 112, 72}},
-        {L("w_main_background"), L("lbl_net_weight"), {24, 440, 1032, 300}},
-        {L("w_main_background"), L("lbl_net_weight_error"), {24, 440, 1032, 300}},
-        {L("w_main_background"), L("w_tare_weight"), {56, 780, 968, 80}},
-        {L("w_tare_weight"), L("lbl_tare_weight"), {0, 0, 968, 80}},
-        {L("w_main_background"), L("pb_tare"), {56, 1372, 472, 320}},
-        {L("w_main_background"), L("pb_zero"), {552, 1372, 472, 320}},
-
-        {L("w_menu_background"), L("pb_about"), {56, 48, 968, 320}},
-        {L("w_menu_background"), L("pb_info"), {56, 400, 968, 320}},
-        {L("w_menu_background"), L("pb_calibration"), {56, 752, 968, 320}},
-        {L("w_menu_background"), L("pb_back_to_main"), {56, 1572, 968, 120}},
-
-        {L("w_calibration_background"), L("lbl_calibration_header"), {56, 48, 968, 80}},
-        {L("w_calibration_background"), L("lbl_calibration_hint"), {56, 144, 968, 56}},
-        {L("w_calibration_background"), L("lbl_calibration_input"), {56, 232, 968, 140}},
-        {L("w_calibration_background"), L("pb_calibration_back_to_menu"), {56, 1572, 472, 120}},
-        {L("w_calibration_background"), L("pb_calibration_begin"), {552, 1572, 472, 120}},
-
-        {L("w_calibration_zero_background"), L("lbl_calibration_zero_header"), {56, 48, 968, 80}},
-        {L("w_calibration_zero_background"), L("lbl_calibration_zero_hint"), {56, 760, 968, 80}},
-        {L("w_calibration_zero_background"), L("pb_calibration_zero_cancel"), {56, 1572, 472, 120}},
-        {L("w_calibration_zero_background"), L("pb_calibration_zero"), {552, 1572, 472, 120}},
-
-        {L("w_calibration_weight_background"), L("lbl_calibration_weight_header"), {56, 48, 968, 80}},
-        {L("w_calibration_weight_background"), L("lbl_calibration_weight_hint"), {56, 144, 968, 56}},
-        {L("w_calibration_weight_background"), L("lbl_calibration_weight_prompt"), {56, 216, 968, 56}},
-        {L("w_calibration_weight_background"), L("lbl_calibration_weight_input"), {56, 292, 968, 140}},
-        {L("w_calibration_weight_background"), L("pb_calibration_weight_cancel"), {56, 1572, 472, 120}},
-        {L("w_calibration_weight_background"), L("pb_calibration_weight"), {552, 1572, 472, 120}},
-
-        {L("w_calibration_result_background"), L("lbl_calibration_result_header"), {56, 640, 968, 96}},
-        {L("w_calibration_result_background"), L("lbl_calibration_result_text"), {56, 760, 560, 72}},
-        {L("w_calibration_result_background"), L("lbl_calibration_result_counter"), {632, 760, 392, 72}},
-        {L("w_calibration_result_background"), L("pb_calibration_finish"), {56, 1572, 968, 120}},
-
-        {L("w_info_background"), L("lbl_info_name_head"), {80, 48, 600, 64}},
-        {L("w_info_background"), L("lbl_info_value_head"), {696, 48, 290, 64}},
-        {L("w_info_background"), L("sa_parameters"), {56, 128, 968, 1412}},
-        {L("w_info_background"), L("pb_info_back_to_menu"), {56, 1572, 968, 120}},
-        {L("sa_parameters"), L("w_parameters_row"), {0, 0, 942, 100}},
-        {L("w_parameters_row"), L("lbl_parameters_row_name"), {24, 0, 600, 100}},
-        {L("w_parameters_row"), L("lbl_parameters_row_value"), {640, 0, 290, 100}},
-
-        {L("w_selected_background"), L("lbl_selected_header"), {56, 48, 968, 80}},
-        {L("w_selected_background"), L("cb_selected_port"), {56, 176, 520, 112}},
-        {L("w_selected_background"), L("pb_selected_check"), {600, 176, 424, 112}},
-        {L("w_selected_background"), L("lbl_selected_status"), {56, 320, 968, 64}},
-        {L("w_selected_background"), L("w_selected_data"), {56, 416, 968, 208}},
-        {L("w_selected_data"), L("lbl_selected_model"), {32, 24, 360, 72}},
-        {L("w_selected_data"), L("lbl_selected_model_value"), {400, 24, 536, 72}},
-        {L("w_selected_data"), L("lbl_selected_serial_number"), {32, 112, 360, 72}},
-        {L("w_selected_data"), L("lbl_selected_serial_number_value"), {400, 112, 536, 72}},
-        {L("w_selected_background"), L("pb_selected_autosearch"), {56, 1572, 472, 120}},
-        {L("w_selected_background"), L("pb_selected_apply"), {552, 1572, 472, 120}},
-    };
+    std::vector<Placement> table(std::begin(kLargePages), std::end(kLargePages));
     addKeypad(table, L("w_calibration_background"), kPasswordKeys, {{56, 420}, {296, 256}, {40, 32}});
     addKeypad(table, L("w_calibration_weight_background"), kWeightKeys, {{56, 480}, {296, 240}, {40, 28}});
     return table;
