@@ -50,8 +50,7 @@ QString asReturned(const QString& text) {
     return text;
 }
 
-}  // namespace
-
+// The connection stores the scale's firmware version by the same rule.
 QString firmwareVersionText(const QString& version) {
     QString text = version.trimmed();
     if (text.size() >= 4 && text.at(0).isLower()) text[0] = text.at(0).toUpper();
@@ -63,6 +62,8 @@ QString firmwareNameText(const QString& name) {
     if (text.size() >= 4 && text.at(2).isUpper()) text[2] = text.at(2).toLower();
     return text;
 }
+
+}  // namespace
 
 QList<ParameterRow> parameterRows(const ScaleReadings& readings) {
     const QString interval = valueOf(readings.divisionCode, weightdesk::divisionFromCode);

@@ -27,11 +27,4 @@ struct ParameterRow {
 // The ten rows in their order; a row whose source failed has an empty value.
 QList<ParameterRow> parameterRows(const ScaleReadings& readings);
 
-// Trimmed; a lower-case first letter is raised when the text has at least four characters.
-// The connection stores the scale's firmware version by the same rule.
-QString firmwareVersionText(const QString& version);
-
-// Trimmed; an upper-case third letter is lowered when the text has at least four characters.
-QString firmwareNameText(const QString& name);
-
 }  // namespace weighdesk

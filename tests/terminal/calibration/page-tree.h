@@ -1,56 +1,22 @@
 #pragma once
-// The window's pages as the calibration and information controllers see them: the stacked
-// widget and the pages' widgets under the object names of the window's form. Also the
-// connection to a simulated scale through the real facade and driver.
+// The window's widget tree for the calibration and information controllers, and the connection
+// to a simulated scale through the real facade and driver.
 #include <QLabel>
-#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
 #include <string>
 
+#include "main-window.h"
 #include "permanent.h"
 #include "support/sim-process.h"
 
 namespace pagetree {
 
-inline const QStringList kPageNames = {"page_loader",
-                                       "page_devices",
-                                       "page_search",
-                                       "page_main",
-                                       "page_menu",
-                                       "page_calibration",
-                                       "page_calibration_zero",
-                                       "page_calibration_weight",
-                                       "page_calibration_result",
-                                       "page_info",
-                                       "page_selected"};
-
-inline void addLabel(QWidget* page, const char* name) {
-    auto* label = new QLabel(page);
-    label->setObjectName(name);
-}
-
+// The real window on the page-selection page: no port given, no serial port listed.
 inline std::unique_ptr<QWidget> build() {
-    auto root = std::make_unique<QWidget>();
-    auto* pages = new QStackedWidget(root.get());
-    pages->setObjectName("sw_window_manager");
-    for (const QString& name : kPageNames) {
-        auto* page = new QWidget(pages);
-        page->setObjectName(name);
-        pages->addWidget(page);
-    }
-    addLabel(pages->widget(5), "lbl_calibration_input");
-    addLabel(pages->widget(7), "lbl_calibration_weight_input");
-    addLabel(pages->widget(8), "lbl_calibration_result_counter");
-    auto* scroll = new QScrollArea(pages->widget(9));
-    scroll->setObjectName("sa_parameters");
-    auto* rows = new QWidget();
-    rows->setObjectName("sawc_parameters");
-    scroll->setWidget(rows);
-    scroll->setWidgetResizable(true);
-    return root;
+    return std::make_unique<MainWindow>("", [] { return QStringList(); });
 }
 
 inline QStackedWidget* pages(QWidget* root) {
