@@ -22,7 +22,9 @@ private slots:
             fs::copy_file(program.parent_path() / file, folder.path() / file);
         }
         testsupport::ChildProcess weighdesk({(folder.path() / "weighdesk").string(), "--port", "/dev/null/none"},
-                                            {{"QT_QPA_PLATFORM", "offscreen"}, {"APPDATA", folder.path().string()}});
+                                            {{"QT_QPA_PLATFORM", "offscreen"},
+                                             {"APPDATA", folder.path().string()},
+                                             {"LD_LIBRARY_PATH", folder.path().string()}});
         QVERIFY(weighdesk.started());
         QTest::qWait(3000);  // long enough to have failed, had it failed
         weighdesk.Signal(SIGTERM);
