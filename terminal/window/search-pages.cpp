@@ -14,7 +14,6 @@ SearchPages::SearchPages(Ui::MainWindow& ui, bool smallIcons, SerialPortLister a
 void SearchPages::fillDeviceList(const QList<ConnectionParams>& found) {
     clearDeviceList();
     ui_.lbl_devices_not_found->setVisible(found.isEmpty());
-    ui_.pb_select_device->setVisible(!found.isEmpty());
     ui_.sa_connections->setVisible(!found.isEmpty());
     setRepeatFullWidth(found.isEmpty());
     if (devicesLayout_ == nullptr) {
