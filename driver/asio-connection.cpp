@@ -120,11 +120,30 @@ void AsioConnection<Stream>::RunTransfer(Transfer& transfer, Issue issue) {
     Close();
     ErrorCase openErr = ErrorCase::Correct;
     Open(openErr);
+    // A new descriptor starts with the system's line settings, not the ones the scale needs.
+    if (openErr == ErrorCase::Correct) RestoreOptions(openErr);
     if (openErr != ErrorCase::Correct) {
         transfer.err = openErr;
         return;
     }
     RunOnce(transfer, issue);
+}
+
+template <class Stream>
+void AsioConnection<Stream>::RestoreOptions(ErrorCase& err) {
+    for (auto& [option, entry] : options_) {
+        if (entry.value.empty()) continue;
+        try {
+            entry.setter(entry.value, err);
+        } catch (const std::logic_error& error) {
+            // Text the caller once gave that never was a valid value: nothing was applied then either.
+            LogWarning(kUnit, "@, stored option [@] not applied again: @", className_, entry.value, error.what());
+        }
+        if (err != ErrorCase::Correct) {
+            LogError(kUnit, "@, the reopened port refused option [@]", className_, entry.value);
+            return;
+        }
+    }
 }
 
 template <class Stream>

@@ -77,6 +77,8 @@ protected:
 
 private:
     using Issue = void (AsioConnection::*)(Transfer&);
+    // Applies every stored option again to a reopened stream.
+    void RestoreOptions(ErrorCase& err);
 
     void RequireOpen(std::string_view operation);
     void RunTransfer(Transfer& transfer, Issue issue);

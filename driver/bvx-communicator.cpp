@@ -8,7 +8,8 @@ namespace driver {
 ByteVector BvxCommunicator::Communicate(Device& device, const ByteVector& request, ErrorCase& err,
                                         ResponseValidator validator) {
     const std::string text = ToText(request);
-    if (text.size() < 5 || text.find("Gmode") == std::string::npos) {
+    // Only the model read itself; a written value may hold the same letters.
+    if (!text.starts_with("Gmode")) {
         return Exchange(device, request, err, std::move(validator));
     }
 

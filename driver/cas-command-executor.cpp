@@ -1,6 +1,7 @@
 #include "cas-command-executor.h"
 
 #include "cas-frame.h"
+#include "logging.h"
 
 namespace driver {
 
@@ -17,8 +18,17 @@ ByteVector CASCommandExecutor::MakeRequest(Device&, ErrorCase&) {
 }
 
 ResultMap CASCommandExecutor::ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) {
-    if (command() == Command::CASStatusOfWeightChannel)
-        return err == ErrorCase::Correct ? ParseCASFrame(reply, err) : ResultMap{};
+    if (command() == Command::CASStatusOfWeightChannel) {
+        if (err != ErrorCase::Correct) return {};
+        // Bytes before the frame would shift every field: read from the frame the validator accepted.
+        const auto span = FindPolledCASFrame(reply);
+        if (!span) {
+            LogError("command-executor", "CASCommandExecutor::ParseResponse(), reply holds no whole frame");
+            err = ErrorCase::DeviceResponseIncorrectFormat;
+            return {};
+        }
+        return ParseCASFrame(CutCASFrame(reply, *span), err);
+    }
     if (reply.empty()) return {};
     return ByteManExecutor::ParseResponse(device, reply, err);
 }

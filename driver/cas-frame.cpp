@@ -19,6 +19,7 @@ constexpr std::size_t kWeightAt = 4;
 constexpr std::size_t kWeightLength = 6;
 constexpr std::size_t kUnitAt = 10;
 constexpr std::size_t kFieldsEnd = 12;
+constexpr std::size_t kFrameSize = 15;
 
 // Position of the first pair a b at or after from; npos when there is none.
 std::size_t FindPair(const ByteVector& bytes, std::uint8_t a, std::uint8_t b, std::size_t from) {
@@ -34,23 +35,39 @@ std::string TextAt(const ByteVector& frame, std::size_t offset, std::size_t leng
 
 }  // namespace
 
-bool CASStatusOfWeightChannelResponseValidator(const ByteVector& reply) {
-    LogTrace(kValidatorUnit, "CASStatusOfWeightChannelResponseValidator()");
-    if (reply.size() < 15) return false;
+std::optional<CASFrameSpan> FindPolledCASFrame(const ByteVector& reply) {
+    if (reply.size() < kFrameSize) return std::nullopt;
     const std::size_t q = FindPair(reply, kEtx, kEot, 0);
-    if (q == std::string::npos || q < 13) return false;
-    if (reply[q - 13] != kSoh || reply[q - 12] != kStx) return false;
+    if (q == std::string::npos || q < 13) return std::nullopt;
+    if (reply[q - 13] != kSoh || reply[q - 12] != kStx) return std::nullopt;
     std::uint8_t bcc = 0;
     for (std::size_t i = q - 11; i <= q - 2; ++i) bcc ^= reply[i];
-    return reply[q - 1] == bcc;
+    if (reply[q - 1] != bcc) return std::nullopt;
+    return CASFrameSpan{q - 13, q + 2};
+}
+
+std::optional<CASFrameSpan> FindStreamedCASFrame(const ByteVector& reply) {
+    if (reply.size() < kFrameSize) return std::nullopt;
+    const std::size_t start = FindPair(reply, kSoh, kStx, 0);
+    if (start == std::string::npos) return std::nullopt;
+    const std::size_t end = FindPair(reply, kEtx, kEot, start + 2);
+    if (end == std::string::npos) return std::nullopt;
+    return CASFrameSpan{start, end + 2};
+}
+
+ByteVector CutCASFrame(const ByteVector& reply, const CASFrameSpan& span) {
+    return ByteVector(reply.begin() + static_cast<std::ptrdiff_t>(span.begin),
+                      reply.begin() + static_cast<std::ptrdiff_t>(span.end));
+}
+
+bool CASStatusOfWeightChannelResponseValidator(const ByteVector& reply) {
+    LogTrace(kValidatorUnit, "CASStatusOfWeightChannelResponseValidator()");
+    return FindPolledCASFrame(reply).has_value();
 }
 
 bool CASActiveStatusOfWeightChannelResponseValidator(const ByteVector& reply) {
     LogTrace(kValidatorUnit, "CASActiveStatusOfWeightChannelResponseValidator()");
-    if (reply.size() < 16) return false;
-    const std::size_t start = FindPair(reply, kSoh, kStx, 0);
-    if (start == std::string::npos) return false;
-    return FindPair(reply, kEtx, kEot, start + 2) != std::string::npos;
+    return FindStreamedCASFrame(reply).has_value();
 }
 
 CASFields ReadCASFields(const ByteVector& frame, ErrorCase& err) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 #include "byte-vector.h"
@@ -8,9 +10,22 @@ namespace driver {
 
 // The 15-byte CAS data frame: SOH STX state sign weight(6) unit(2) BCC ETX EOT.
 
-// Polled answer: the frame that ends at the first ETX EOT is whole and its BCC holds.
+// Where a frame lies in the bytes received: [begin, end).
+struct CASFrameSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+// Polled answer: the frame that ends at the first ETX EOT, whole and with its BCC holding. Bytes
+// before it (line noise, a stale tail) are not part of it.
+std::optional<CASFrameSpan> FindPolledCASFrame(const ByteVector& reply);
+// Streamed answer: the first SOH STX and the first ETX EOT after it. A read may start in the tail
+// of a frame, so the first SOH alone (which may be a BCC of 0x01) does not start a frame.
+std::optional<CASFrameSpan> FindStreamedCASFrame(const ByteVector& reply);
+ByteVector CutCASFrame(const ByteVector& reply, const CASFrameSpan& span);
+
+// Complete exactly when the matching Find… above finds a frame.
 bool CASStatusOfWeightChannelResponseValidator(const ByteVector& reply);
-// Streamed answer: at least 16 bytes with an SOH STX followed later by ETX EOT.
 bool CASActiveStatusOfWeightChannelResponseValidator(const ByteVector& reply);
 
 struct CASFields {

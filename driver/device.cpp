@@ -1,5 +1,6 @@
 #include "device.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "command-executor.h"
@@ -17,6 +18,17 @@ constexpr std::string_view kUnit = "device";
 constexpr std::string_view kSerialPort = "Serial Port";
 constexpr std::string_view kTcp = "TCP";
 constexpr std::string_view kNotProModel = "Not Pro model";
+
+// Closed before the new one opens: a refused open must not leave commands going to the old end point.
+void CloseAndDrop(std::shared_ptr<Connection>& connection) {
+    const std::shared_ptr<Connection> previous = std::move(connection);
+    if (previous) previous->Close();
+}
+
+std::string HexByte(unsigned char byte) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    return {kDigits[byte >> 4], kDigits[byte & 0x0f]};
+}
 }  // namespace
 
 Device::Device() {
@@ -58,6 +70,7 @@ void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
     }
     Configure(loaded);
 
+    CloseAndDrop(connection_);
     if (config_.connectionType == kSerialPort) {
         OpenSerial(ecase);
     } else if (config_.connectionType == kTcp) {
@@ -66,7 +79,10 @@ void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
         LogError(kUnit, "Device::Open(), unsupported connection type [@]", config_.connectionType);
         ecase = ErrorCase::ParamValueUnsupported;
     }
-    if (ecase != ErrorCase::Correct) return;
+    if (ecase != ErrorCase::Correct) {
+        CloseAndDrop(connection_);
+        return;
+    }
 
     if (config_.protocol == "auto") {
         RunCommand(Command::GetProtocolAuto, ecase);
@@ -82,6 +98,11 @@ void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
         if (ecase != ErrorCase::Correct) return;
         scaleModel_ = parameters_.GetParamOutput(ParamType::ScalesModel, ecase);
         if (ecase != ErrorCase::Correct) return;
+        // A configured model the scale contradicts stays, so every command keeps refusing it.
+        if (!ModelsMatch(config_.model, scaleModel_)) {
+            LogWarning(kUnit, "Device::Open(), scale reports model [@], configured is [@]", scaleModel_, config_.model);
+            return;
+        }
         logicDevices_->SetLogicDeviceParam(current, LogicDeviceParamType::Model, scaleModel_, ecase);
     } else {
         scaleModel_ = kNotProModel;
@@ -179,8 +200,18 @@ void Device::RunCommand(Command command, ErrorCase& ecase) {
 
 std::string Device::GetProtocol(ErrorCase&) { return config_.protocol; }
 
-void Device::SetParam(ParamType ptype, const std::string& value, ErrorCase&) {
+void Device::SetParam(ParamType ptype, const std::string& value, ErrorCase& ecase) {
     LogTrace(kUnit, "Device::SetParam(), ptype [@], value [@]", ToString(ptype), value);
+    // Every input is a value of a Set… command, a tare or a calibration: a line break or another control
+    // character would reach the scale as a second command, so it is refused before anything is stored.
+    const auto control =
+        std::find_if(value.begin(), value.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; });
+    if (control != value.end()) {
+        LogError(kUnit, "Device::SetParam(), the value for @ holds the control character 0x@ at byte @, refused",
+                 ToString(ptype), HexByte(static_cast<unsigned char>(*control)), control - value.begin());
+        ecase = ErrorCase::ParamValueUnsupported;
+        return;
+    }
     parameters_.SetParamInput(ptype, value);
 }
 

@@ -189,7 +189,7 @@ DRIVER_API std::int32_t LoggingSetMode(const std::uint32_t& mode) {
 
 DRIVER_API std::int32_t GetLoggingPath(std::string& path) {
     ErrorCase ecase = ErrorCase::Correct;
-    return RunFunction("Driver::GetLoggingPath()", ecase, [&] { path = logging::LogFolder(); });
+    return RunFunction("Driver::GetLoggingPath()", ecase, [&] { path = logging::StartedLogFolder(); });
 }
 
 DRIVER_API std::int32_t GetCurrentVersion(std::string& version) {

@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <utility>
@@ -118,9 +120,17 @@ std::optional<LogLevel> LevelFromName(std::string_view name) {
     return std::nullopt;
 }
 
+bool IsLogFileNameAllowed(const std::string& fileName) {
+    const std::filesystem::path path(fileName);
+    if (path.empty() || path.is_absolute() || !path.has_filename()) return false;
+    return std::none_of(path.begin(), path.end(),
+                        [](const std::filesystem::path& part) { return part == "." || part == ".." || part.empty(); });
+}
+
 LogConfig ToConfig(const LoggingSettings& settings) {
     LogConfig config;
     config.fileName = settings.at("file_name");
+    if (!IsLogFileNameAllowed(config.fileName)) throw std::invalid_argument("Invalid file_name: " + config.fileName);
     const long long maxSize =
         ToNumber(settings.at("max_size"), "stoll", [](const std::string& text) { return std::stoll(text); });
     if (maxSize < 1) throw std::invalid_argument("Invalid max_size");

@@ -33,6 +33,9 @@ bool CompleteSettings(LoggingSettings& settings);
 // Exact level names: trace, debug, info, warning, error, critical.
 std::optional<LogLevel> LevelFromName(std::string_view name);
 
+// A file_name keeps the log inside the log folder: a relative path without "." or ".." parts.
+bool IsLogFileNameAllowed(const std::string& fileName);
+
 // Converts complete settings; throws std::invalid_argument or std::out_of_range with the message
 // that goes to the standard error line (for example "Invalid max_size").
 LogConfig ToConfig(const LoggingSettings& settings);

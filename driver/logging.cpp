@@ -99,9 +99,11 @@ private:
     // Caller holds the lock. A bad setting leaves the run without a file log and the defaults on disk.
     void Configure() {
         auto settings = ReadSettingsFile(settingsPath_).value_or(LoggingSettings{});
-        if (CompleteSettings(settings)) WriteDefaultSettingsFile(settingsPath_);
+        const bool completed = CompleteSettings(settings);
         try {
             const LogConfig config = ToConfig(settings);
+            // Only the missing keys get defaults; what the user set and is valid stays.
+            if (completed) WriteSettingsFile(settingsPath_, settings);
             auto sink = std::make_shared<spdlog::sinks::rotating_file_sink_mt>(folder_ + "/" + config.fileName,
                                                                                config.maxSize, config.maxFiles, false);
             auto logger = std::make_shared<spdlog::logger>(kLoggerName, std::move(sink));
@@ -171,6 +173,11 @@ const std::string& LogFolder() {
     return *folder;
 }
 
+const std::string& StartedLogFolder() {
+    GetState();
+    return LogFolder();
+}
+
 void SetMode(std::uint32_t mode) {
     static constexpr LogLevel levels[] = {LogLevel::Trace, LogLevel::Info, LogLevel::Warning, LogLevel::Error};
     if (mode >= std::size(levels)) {
@@ -187,6 +194,13 @@ ErrorCase ReadSettings(LoggingSettings& settings) {
 ErrorCase ChangeSettings(const LoggingSettings& settings) {
     LogTrace("driver-native", "change_logging_config_file(), merging @ setting(s) and restarting the log",
              settings.size());
+    // Checked before anything is written: the log must not land outside its folder.
+    const auto fileName = settings.find("file_name");
+    if (fileName != settings.end() && !IsLogFileNameAllowed(fileName->second)) {
+        LogError("driver-native", "change_logging_config_file(), file_name [@] leaves the log folder",
+                 fileName->second);
+        return ErrorCase::ParamValueUnsupported;
+    }
     return GetState().Change(settings);
 }
 

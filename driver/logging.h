@@ -31,6 +31,8 @@ void Write(LogLevel level, const std::string& message);
 
 // The log folder "<root>/NORVELL/Ponderix/logs", computed once.
 const std::string& LogFolder();
+// The log folder once the logging state exists, so the folder is there for whoever asked for it.
+const std::string& StartedLogFolder();
 
 // Backing of the four logging exports.
 void SetMode(std::uint32_t mode);  // throws DriverError (IncorrectArgumnts) "Logging::SetMode, Unknown logmode."

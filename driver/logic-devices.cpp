@@ -1,6 +1,7 @@
 #include "logic-devices.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,9 +59,11 @@ private:
     int fd_;
 };
 
-std::string ReadWholeFile(const std::string& path) {
+// Reads the file through one descriptor, so info describes exactly the version read.
+std::string ReadWholeFile(const std::string& path, struct stat& info) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) ThrowErrno("cannot open", path);
+    if (::fstat(fd.get(), &info) != 0) ThrowErrno("cannot read", path);
     std::string text;
     std::array<char, 4096> buffer;
     for (;;) {
@@ -110,7 +113,7 @@ enum class Replace { Yes, No };
 bool WriteFileAtomically(const std::string& path, const std::string& text, Replace replace) {
     std::string temp = path + ".tmp-XXXXXX";
     UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.get() < 0) ThrowErrno("cannot create", temp);
+    if (fd.get() < 0) ThrowErrno("the folder cannot be written:", boost::filesystem::path(path).parent_path().string());
     struct TempRemover {
         const std::string* name;
         ~TempRemover() {
@@ -133,6 +136,64 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, Repla
     remover.name = nullptr;
     SyncFolderOf(path);
     return true;
+}
+
+// The exclusive cross-process lock on "<file>.lock", held for the life of the object; closing the
+// descriptor releases it, also when the process dies.
+class FileLock {
+public:
+    explicit FileLock(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+        if (fd_.get() < 0) {
+            if (errno == EACCES || errno == EROFS || errno == EPERM)
+                ThrowErrno("the folder cannot be written:", boost::filesystem::path(path).parent_path().string());
+            ThrowErrno("cannot create the lock file", path);
+        }
+        while (::flock(fd_.get(), LOCK_EX) != 0) {
+            if (errno != EINTR) ThrowErrno("cannot lock", path);
+        }
+    }
+
+private:
+    UniqueFd fd_;
+};
+
+// The offset of the first byte that does not belong to a well-formed UTF-8 sequence (no overlong forms,
+// no surrogates, nothing above U+10FFFF), or nothing when the whole text is valid.
+std::optional<std::size_t> FirstInvalidUtf8(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = byte(i);
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            return i;
+        }
+        if (i + length > text.size()) return i;
+        if (byte(i + 1) < low || byte(i + 1) > high) return i;
+        for (std::size_t k = 2; k < length; ++k) {
+            if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return i;
+        }
+        i += length;
+    }
+    return std::nullopt;
+}
+
+std::size_t LineAt(std::string_view text, std::size_t offset) {
+    return 1 +
+           static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
 }
 
 std::string Serialize(const boost::property_tree::ptree& doc) {
@@ -207,9 +268,9 @@ LogicDeviceManager::LogicDeviceManager() {
     }
 
     filePath_ = folder + "/" + kFileName;
-    const bool created = !boost::filesystem::exists(filePath_, error) && CreateDefaultJson();
-    if (!created) UploadExistingJson();
-    UploadLogicDevices();
+    lockPath_ = filePath_ + ".lock";
+    if (!boost::filesystem::exists(filePath_, error)) CreateDefaultJson();
+    Refresh();
 }
 
 bool LogicDeviceManager::CreateDefaultJson() {
@@ -219,51 +280,119 @@ bool LogicDeviceManager::CreateDefaultJson() {
     Tree doc;
     doc.push_back({kDevicesKey, std::move(devices)});
     try {
-        if (!WriteFileAtomically(filePath_, Serialize(doc), Replace::No)) return false;
+        return WriteFileAtomically(filePath_, Serialize(doc), Replace::No);
     } catch (const std::exception& e) {
         LogError(kUnit, "LogicDeviceManager::CreateDefaultJson(), failed writing to json file: @", e.what());
         throw DriverError(ErrorCase::UnableToOpenFile, "Failed writing to json file");
     }
-    document_.swap(doc);
-    return true;
 }
 
-void LogicDeviceManager::UploadExistingJson() {
+LogicDeviceManager::FileStamp LogicDeviceManager::Stamp() const {
+    struct stat info {};
+    if (::stat(filePath_.c_str(), &info) != 0) return {};
+    return {info.st_dev,         info.st_ino,          static_cast<unsigned long long>(info.st_size),
+            info.st_mtim.tv_sec, info.st_mtim.tv_nsec, info.st_ctim.tv_sec,
+            info.st_ctim.tv_nsec};
+}
+
+void LogicDeviceManager::Refresh() {
+    if (loaded_ && Stamp() == stamp_) return;  // nobody replaced the file since the last look
+    if (!boost::filesystem::exists(filePath_)) {
+        LogWarning(kUnit, "LogicDeviceManager::Refresh(), file @ is gone, a default one is created", filePath_);
+        CreateDefaultJson();
+    }
     constexpr std::string_view failure = "LogicDeviceManager::UploadExistingJson(), failed reading from json file: @";
     std::string text;
+    struct stat info {};
     try {
-        text = ReadWholeFile(filePath_);
+        text = ReadWholeFile(filePath_, info);
     } catch (const std::system_error& e) {
         LogError(kUnit, failure, e.what());
         throw DriverError(ErrorCase::UnableToOpenFile, "Failed reading from json file");
     }
-    std::istringstream in(text);
-    try {
-        boost::property_tree::read_json(in, document_);
-    } catch (const boost::property_tree::ptree_error& e) {
-        LogError(kUnit, failure, e.what());
-        throw DriverError(ErrorCase::LogicDeviceJSONError, "Failed reading from json file");
-    }
+    Tree doc = ParseFile(text);
+    Install(doc, {info.st_dev, info.st_ino, static_cast<unsigned long long>(info.st_size), info.st_mtim.tv_sec,
+                  info.st_mtim.tv_nsec, info.st_ctim.tv_sec, info.st_ctim.tv_nsec});
 }
 
-void LogicDeviceManager::UploadLogicDevices() {
-    ErrorCase ecase = ErrorCase::Correct;
-    const auto ids = SortedIds(document_, ecase);
-    if (ecase != ErrorCase::Correct) throw DriverError(ecase, EnglishDescription(ecase));
+LogicDeviceManager::Tree LogicDeviceManager::ParseFile(const std::string& text) const {
+    Tree doc;
+    std::istringstream in(text);
+    try {
+        boost::property_tree::read_json(in, doc);
+    } catch (const boost::property_tree::json_parser_error& e) {
+        if (const auto bad = FirstInvalidUtf8(text)) {
+            LogError(kUnit,
+                     "LogicDeviceManager::UploadExistingJson(), file @ holds invalid UTF-8 at byte @ (line @): @",
+                     filePath_, *bad, LineAt(text, *bad), e.message());
+        } else {
+            LogError(kUnit, "LogicDeviceManager::UploadExistingJson(), file @ is not valid JSON at line @: @",
+                     filePath_, e.line(), e.message());
+        }
+        throw DriverError(ErrorCase::LogicDeviceJSONError, "Failed reading from json file");
+    } catch (const boost::property_tree::ptree_error& e) {
+        LogError(kUnit, "LogicDeviceManager::UploadExistingJson(), failed reading from json file @: @", filePath_,
+                 e.what());
+        throw DriverError(ErrorCase::LogicDeviceJSONError, "Failed reading from json file");
+    }
+    return doc;
+}
 
+void LogicDeviceManager::Install(Tree& doc, const FileStamp& stamp) {
+    ErrorCase ecase = ErrorCase::Correct;
+    const auto fail = [&] {
+        LogError(kUnit, "LogicDeviceManager::UploadLogicDevices(), file @ does not hold valid logic devices",
+                 filePath_);
+        throw DriverError(ecase, EnglishDescription(ecase));
+    };
+    const auto ids = SortedIds(doc, ecase);
+    if (ecase != ErrorCase::Correct) fail();
+
+    std::map<LogicDeviceId, std::shared_ptr<LogicDeviceParameters>> devices;
+    std::shared_ptr<LogicDeviceParameters> current;
+    LogicDeviceId currentId = 0;
     for (const LogicDeviceId id : ids) {
         auto device = std::make_shared<LogicDeviceParameters>();
         device->SetParam(LogicDeviceParamType::ID, Key(id));
         for (const auto type : kStoredTypes) {
-            device->SetParam(type, GetDeviceParamFromJSON(document_, id, ToJsonString(type), ecase));
-            if (ecase != ErrorCase::Correct) throw DriverError(ecase, EnglishDescription(ecase));
+            const std::string value = GetDeviceParamFromJSON(doc, id, ToJsonString(type), ecase);
+            if (ecase != ErrorCase::Correct) fail();
+            // An added device stores blanks: they read as never set, whichever program added it.
+            if (!value.empty()) device->SetParam(type, value);
         }
         if (device->IsMarkedCurrent()) {  // ascending order: the largest marked id wins
-            current_ = device;
-            currentId_ = id;
+            current = device;
+            currentId = id;
         }
-        devices_.emplace(id, std::move(device));
+        devices.emplace(id, std::move(device));
     }
+    document_.swap(doc);  // the tree has no move; a swap spares the copy
+    devices_.swap(devices);
+    current_ = std::move(current);
+    currentId_ = currentId;
+    stamp_ = stamp;
+    loaded_ = true;
+}
+
+template <class Change>
+void LogicDeviceManager::Modify(ErrorCase& ecase, std::string_view failureLog, Change&& change) {
+    std::optional<FileLock> lock;
+    try {
+        lock.emplace(lockPath_);
+    } catch (const std::system_error& e) {
+        LogError(kUnit, failureLog, e.what());
+        throw DriverError(ErrorCase::UnableToOpenFile, "Failed writing to json file");
+    }
+    Refresh();  // the change applies to the file as it is now, never to a stale copy
+    Tree doc = document_;
+    ErrorCase local = ErrorCase::Correct;
+    change(doc, local);
+    if (local != ErrorCase::Correct) {
+        ecase = local;
+        return;
+    }
+    // Rewriting (and syncing) a file that would not change only costs time, e.g. at every open.
+    if (doc != document_) Commit(doc, failureLog);
 }
 
 std::vector<LogicDeviceId> LogicDeviceManager::SortedIds(const Tree& doc, ErrorCase& ecase) const {
@@ -340,7 +469,9 @@ LogicDeviceId LogicDeviceManager::AddLogicDeviceToJSON(Tree& doc, ErrorCase& eca
 void LogicDeviceManager::DeleteLogicDeviceFronJSON(Tree& doc, LogicDeviceId id, ErrorCase& ecase) const {
     const auto devices = FindChild(doc, kDevicesKey);
     if (!devices || devices->size() <= 1) {
-        LogError(kUnit, "LogicDeviceManager::DeleteLogicDeviceFronJSON(), only one device left");
+        LogError(kUnit,
+                 "LogicDeviceManager::DeleteLogicDeviceFronJSON(), only one device left: the last logic device "
+                 "cannot be removed");
         ecase = ErrorCase::LogicDeviceJSONError;
         return;
     }
@@ -417,86 +548,80 @@ void LogicDeviceManager::Commit(Tree& doc, std::string_view failureLog) {
         LogError(kUnit, failureLog, e.what());
         throw DriverError(ErrorCase::UnableToOpenFile, "Failed writing to json file");
     }
-    document_.swap(doc);  // the tree has no move; a swap spares the copy
+    Install(doc, Stamp());  // the lock is still held: the file on disk is the one just written
 }
 
 LogicDeviceId LogicDeviceManager::AddLogicDevice(ErrorCase& ecase) {
     LogTrace(kUnit, "LogicDeviceManager::AddLogicDevice()");
-    if (devices_.size() >= kMaxLogicDevices) {
-        LogError(kUnit, "LogicDeviceManager::AddLogicDevice(), device limit is reached");
-        ecase = ErrorCase::LogicDeviceJSONError;
-        return 0;
-    }
-    Tree doc = document_;
+    LogicDeviceId id = 0;
     ErrorCase local = ErrorCase::Correct;
-    const LogicDeviceId id = AddLogicDeviceToJSON(doc, local);
+    Modify(local, "LogicDeviceManager::AddLogicDeviceToJSON(), failed writing to json file: @",
+           [&](Tree& doc, ErrorCase& e) {
+               const auto devices = FindChild(doc, kDevicesKey);
+               if (devices && devices->size() >= kMaxLogicDevices) {
+                   LogError(kUnit,
+                            "LogicDeviceManager::AddLogicDevice(), device limit is reached: at most @ logic devices",
+                            kMaxLogicDevices);
+                   e = ErrorCase::LogicDeviceJSONError;
+                   return;
+               }
+               id = AddLogicDeviceToJSON(doc, e);
+           });
     if (local != ErrorCase::Correct) {
         ecase = local;
         return 0;
     }
-    Commit(doc, "LogicDeviceManager::AddLogicDeviceToJSON(), failed writing to json file: @");
     LogInfo(kUnit, "LogicDeviceManager::AddLogicDevice(), new device created with id [@]", id);
-
-    auto device = std::make_shared<LogicDeviceParameters>();
-    device->SetParam(LogicDeviceParamType::ID, Key(id));
-    devices_.emplace(id, std::move(device));
     return id;
 }
 
 void LogicDeviceManager::DeleteLogicDevice(LogicDeviceId id, ErrorCase& ecase) {
     LogTrace(kUnit, "LogicDeviceManager::DeleteLogicDevice(), device id [@]", id);
-    Tree doc = document_;
-    ErrorCase local = ErrorCase::Correct;
-    DeleteLogicDeviceFronJSON(doc, id, local);
-    if (local != ErrorCase::Correct) {
-        ecase = local;
-        return;
-    }
-    Commit(doc, "LogicDeviceManager::DeleteLogicDeviceFronJSON(), failed writing to json file: @");
-    devices_.erase(id);
-    if (currentId_ == id) {  // a later open or set-current of another id starts from no current device
-        current_.reset();
-        currentId_ = 0;
+    const bool wasCurrent = currentId_ == id;
+    Modify(ecase, "LogicDeviceManager::DeleteLogicDeviceFronJSON(), failed writing to json file: @",
+           [&](Tree& doc, ErrorCase& e) { DeleteLogicDeviceFronJSON(doc, id, e); });
+    if (ecase == ErrorCase::Correct && wasCurrent) {  // its mark left the file with it
         LogInfo(kUnit, "LogicDeviceManager::DeleteLogicDevice(), deleted device [@] was current, none is now", id);
     }
 }
 
 void LogicDeviceManager::SetLogicDeviceParam(LogicDeviceId id, LogicDeviceParamType type, const std::string& value,
                                              ErrorCase& ecase) {
+    if (const auto bad = FirstInvalidUtf8(value)) {
+        LogError(kUnit,
+                 "LogicDeviceManager::SetLogicDeviceParam(), the @ of logic device @ is not valid UTF-8 (byte @)",
+                 ToString(type), id, *bad);
+        ecase = ErrorCase::ParamValueUnsupported;
+        return;
+    }
     ApplyParamChanges({{id, type, value}}, ecase);
 }
 
 void LogicDeviceManager::ApplyParamChanges(const std::vector<ParamChange>& changes, ErrorCase& ecase) {
-    Tree doc = document_;
-    for (const auto& change : changes) {
-        LogTrace(kUnit, "LogicDeviceManager::SetLogicDeviceParam(), device id [@], ptype [@], value [@]", change.id,
-                 ToString(change.type), change.value);
-        if (change.type == LogicDeviceParamType::ID) {
-            LogError(kUnit, "LogicDeviceManager::SetLogicDeviceParam(), no need to set id in json");
-            ecase = ErrorCase::LogicDeviceJSONError;
-            return;
-        }
-        if (!devices_.contains(change.id)) {
-            LogError(kUnit, "LogicDeviceManager::SetLogicDeviceParam(), device [@] not found", change.id);
-            ecase = ErrorCase::LogicDeviceNotFound;
-            return;
-        }
-        ErrorCase local = ErrorCase::Correct;
-        SetDeviceParamAtJSON(doc, change.id, ToJsonString(change.type), change.value, local);
-        if (local != ErrorCase::Correct) {
-            ecase = local;
-            return;
-        }
-    }
-    // Rewriting (and syncing) a file that would not change only costs time, e.g. at every open.
-    if (doc != document_) {
-        Commit(doc, "LogicDeviceManager::SetDeviceParamAtJSON(),failed writing to json file: @");
-    }
-    for (const auto& change : changes) devices_.at(change.id)->SetParam(change.type, change.value);
+    Modify(ecase, "LogicDeviceManager::SetDeviceParamAtJSON(),failed writing to json file: @",
+           [&](Tree& doc, ErrorCase& e) {
+               for (const auto& change : changes) {
+                   LogTrace(kUnit, "LogicDeviceManager::SetLogicDeviceParam(), device id [@], ptype [@], value [@]",
+                            change.id, ToString(change.type), change.value);
+                   if (change.type == LogicDeviceParamType::ID) {
+                       LogError(kUnit, "LogicDeviceManager::SetLogicDeviceParam(), no need to set id in json");
+                       e = ErrorCase::LogicDeviceJSONError;
+                       return;
+                   }
+                   if (!FindDevice(doc, change.id)) {
+                       LogError(kUnit, "LogicDeviceManager::SetLogicDeviceParam(), device [@] not found", change.id);
+                       e = ErrorCase::LogicDeviceNotFound;
+                       return;
+                   }
+                   SetDeviceParamAtJSON(doc, change.id, ToJsonString(change.type), change.value, e);
+                   if (e != ErrorCase::Correct) return;
+               }
+           });
 }
 
 std::string LogicDeviceManager::GetLogicDeviceParam(LogicDeviceId id, LogicDeviceParamType type, ErrorCase& ecase) {
     LogTrace(kUnit, "LogicDeviceManager::GetLogicDeviceParam(), ptype [@]", ToString(type));
+    Refresh();
     const auto found = devices_.find(id);
     if (found == devices_.end()) {
         LogError(kUnit, "LogicDeviceManager::GetLogicDeviceParam(), device id [@] not found", id);
@@ -508,6 +633,7 @@ std::string LogicDeviceManager::GetLogicDeviceParam(LogicDeviceId id, LogicDevic
 
 LogicDeviceId LogicDeviceManager::GetCurrentLogicDeviceID(ErrorCase& ecase) {
     LogTrace(kUnit, "LogicDeviceParameters::GetCurrentLogicDeviceID()");
+    Refresh();
     if (!current_) {
         LogError(kUnit, "LogicDeviceParameters::GetCurrentLogicDeviceID(), no current device set");
         ecase = ErrorCase::LogicDeviceNotFound;
@@ -519,31 +645,31 @@ LogicDeviceId LogicDeviceManager::GetCurrentLogicDeviceID(ErrorCase& ecase) {
 void LogicDeviceManager::SetCurrentLogicDevice(LogicDeviceId id, ErrorCase& ecase) {
     LogTrace(kUnit, "LogicDeviceParameters::SetCurrentLogicDevice()");
     // Every other mark is cleared, not only the current one's: a file may carry several, and a stale one
-    // would win at the next start if its id is larger.
-    std::vector<ParamChange> changes;
-    for (const auto& [otherId, other] : devices_) {
-        if (otherId != id && other->IsMarkedCurrent())
-            changes.push_back({otherId, LogicDeviceParamType::IsCurrent, "false"});
-    }
-    changes.push_back({id, LogicDeviceParamType::IsCurrent, "true"});
-
-    ErrorCase local = ErrorCase::Correct;
-    ApplyParamChanges(changes, local);
-    if (local != ErrorCase::Correct) {
-        ecase = local;
-        return;
-    }
-    current_ = GetLogicDevice(id, ecase);
-    currentId_ = id;
+    // would win at the next start if its id is larger. The marks are read from the file under the lock.
+    Modify(ecase, "LogicDeviceManager::SetDeviceParamAtJSON(),failed writing to json file: @",
+           [&](Tree& doc, ErrorCase& e) {
+               if (!FindDevice(doc, id)) {
+                   LogError(kUnit, "LogicDeviceManager::SetCurrentLogicDevice(), device [@] not found", id);
+                   e = ErrorCase::LogicDeviceNotFound;
+                   return;
+               }
+               for (const auto& [otherId, other] : devices_) {
+                   if (otherId != id && other->IsMarkedCurrent())
+                       SetDeviceParamAtJSON(doc, otherId, ToJsonString(LogicDeviceParamType::IsCurrent), "false", e);
+               }
+               SetDeviceParamAtJSON(doc, id, ToJsonString(LogicDeviceParamType::IsCurrent), "true", e);
+           });
 }
 
 std::vector<LogicDeviceId> LogicDeviceManager::GetAllSortedID(ErrorCase& ecase) {
     LogTrace(kUnit, "LogicDeviceManager::GetAllSortedID()");
+    Refresh();
     return SortedIds(document_, ecase);
 }
 
 std::shared_ptr<LogicDeviceParameters> LogicDeviceManager::GetLogicDevice(LogicDeviceId id, ErrorCase& ecase) {
     LogTrace(kUnit, "LogicDeviceParameters::GetLogicDevice(), device id is [@]", id);
+    Refresh();
     const auto found = devices_.find(id);
     if (found == devices_.end()) {
         LogError(kUnit, "LogicDeviceParameters::GetLogicDevice(), device id [@] not found", id);
@@ -555,6 +681,7 @@ std::shared_ptr<LogicDeviceParameters> LogicDeviceManager::GetLogicDevice(LogicD
 
 void LogicDeviceManager::AreAllParametersSet(LogicDeviceId id, ErrorCase& ecase) {
     LogTrace(kUnit, "LogicDeviceParameters::AreAllParametersSet()");
+    Refresh();
     for (const auto type : kStoredTypes) {
         ErrorCase local = ErrorCase::Correct;
         CheckIfParamIsSet(id, type, local);

@@ -15,8 +15,9 @@
 namespace driver {
 
 // The user's logic devices: "<app data>/NORVELL/Ponderix/logic-devices-connection-config.json" mirrored in
-// memory. Every change is written to the file first (atomically) and reaches memory only when the write
-// succeeded, so a failed write leaves both as they were.
+// memory. Several processes share the file: every change is a read-modify-write under an exclusive flock on
+// "<file>.lock" beside it (read the file as it is now, apply the one change, write atomically, release), and
+// every read first picks up a file another process replaced. A failed write leaves file and memory as they were.
 class LogicDeviceManager {
 public:
     static constexpr std::size_t kMaxLogicDevices = 101;
@@ -45,9 +46,25 @@ private:
         std::string value;
     };
 
+    // What identifies one version of the file: a write replaces it by a new inode.
+    struct FileStamp {
+        unsigned long long device = 0, inode = 0, size = 0;
+        long long mtimeSec = 0, mtimeNsec = 0, ctimeSec = 0, ctimeNsec = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+
     bool CreateDefaultJson();  // false when the file appeared meanwhile
-    void UploadExistingJson();
-    void UploadLogicDevices();
+    // Makes memory the file as it is now; reads and parses only when the file was replaced since the last
+    // look. Throws DriverError when the file cannot be read or does not hold valid logic devices.
+    void Refresh();
+    Tree ParseFile(const std::string& text) const;
+    // Makes doc the document and rebuilds the devices from it (doc is left with the old document).
+    void Install(Tree& doc, const FileStamp& stamp);
+    FileStamp Stamp() const;
+    // Runs change on a copy of the current file under the cross-process lock and writes the result when
+    // change left ecase Correct and the document differs.
+    template <class Change>
+    void Modify(ErrorCase& ecase, std::string_view failureLog, Change&& change);
 
     // The helpers below work on a given document, so a change can be prepared on a copy.
     std::vector<LogicDeviceId> SortedIds(const Tree& doc, ErrorCase& ecase) const;
@@ -65,6 +82,10 @@ private:
     // Writes doc and makes it the document (doc is left with the old one); on failure logs failureLog
     // (one "@" for the reason) and throws, leaving both as they were.
     void Commit(Tree& doc, std::string_view failureLog);
+
+    std::string lockPath_;
+    FileStamp stamp_;
+    bool loaded_ = false;
 
     std::string filePath_;
     Tree document_;

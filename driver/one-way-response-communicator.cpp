@@ -1,8 +1,7 @@
 #include "one-way-response-communicator.h"
 
-#include <algorithm>
-
 #include "byte-list-log.h"
+#include "cas-frame.h"
 #include "device.h"
 #include "driver-error.h"
 #include "logging.h"
@@ -12,8 +11,7 @@ namespace driver {
 namespace {
 
 constexpr std::string_view kUnit = "one-way-response-communicator";
-constexpr std::uint8_t kSoh = 1;
-constexpr std::uint8_t kEot = 4;
+constexpr std::size_t kFrameSize = 15;
 
 void TraceFrame(const ByteVector& frame) {
     if (TraceEnabled()) LogTrace(kUnit, ByteListText("Response: ", frame));
@@ -44,15 +42,15 @@ ByteVector OneWayResponseCommunicator::Communicate(Device& device, const ByteVec
     }
     if (err != ErrorCase::Correct) return {};
 
-    const auto soh = std::find(reply.begin(), reply.end(), kSoh);
-    const auto eot = std::find(soh, reply.end(), kEot);
-    if (eot == reply.end()) {
-        // Only a validator that ignores framing lets this through.
+    // The frame the completeness test found; a read that starts in the tail of the previous frame
+    // may hold an SOH (a BCC of 0x01) before it.
+    const auto span = FindStreamedCASFrame(reply);
+    if (!span || span->end - span->begin != kFrameSize) {
         err = ErrorCase::DeviceResponseIncorrectFormat;
-        LogError(kUnit, "OneWayResponseCommunicator::Communicate(), reply holds no SOH..EOT frame");
+        LogError(kUnit, "OneWayResponseCommunicator::Communicate(), reply holds no whole SOH..EOT frame");
         return {};
     }
-    ByteVector frame(soh, eot + 1);
+    ByteVector frame = CutCASFrame(reply, *span);
     TraceFrame(frame);
     return frame;
 }

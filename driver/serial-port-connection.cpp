@@ -52,6 +52,14 @@ void SerialPortConnection::Open(ErrorCase& err) {
     LogInfo(kUnit, "SerialPortConnection::Open(...) with full path: @", portName_);
     boost::system::error_code ec;
     stream_.open(portName_, ec);
+    if (ec == boost::system::errc::inappropriate_io_control_operation) {
+        LogError(kUnit, "SerialPortConnection::Open(...), @ is not a serial port: @", portName_, ec.message());
+    } else if (ec == boost::system::errc::device_or_resource_busy) {
+        LogError(kUnit, "SerialPortConnection::Open(...), port @ is held by another program: @", portName_,
+                 ec.message());
+    } else if (ec) {
+        LogError(kUnit, "SerialPortConnection::Open(...), cannot open @: @", portName_, ec.message());
+    }
     CheckBoostErrorCase(ec, err);
     if (ec) return;
 

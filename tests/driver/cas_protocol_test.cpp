@@ -43,10 +43,10 @@ TEST(CASValidators, PolledFrameIsFoundByItsEndAndChecked) {
     EXPECT_FALSE(driver::CASStatusOfWeightChannelResponseValidator(Join({0x03, 0x04}, frame)));
 }
 
-TEST(CASValidators, StreamedFrameNeedsSixteenBytesAndAnEndAfterItsStart) {
+TEST(CASValidators, StreamedFrameIsCompleteWhenWhole) {
     const ByteVector frame = Frame('U', ' ', "   1.0", "kg");
-    EXPECT_FALSE(driver::CASActiveStatusOfWeightChannelResponseValidator(frame));
-    EXPECT_TRUE(driver::CASActiveStatusOfWeightChannelResponseValidator(Join({0x20}, frame)));
+    EXPECT_TRUE(driver::CASActiveStatusOfWeightChannelResponseValidator(frame));
+    EXPECT_FALSE(driver::CASActiveStatusOfWeightChannelResponseValidator(ByteVector(frame.begin(), frame.end() - 1)));
     EXPECT_FALSE(driver::CASActiveStatusOfWeightChannelResponseValidator(
         Join({0x03, 0x04, 0x20, 0x20}, ByteVector(frame.begin(), frame.end() - 2))));
 }
@@ -101,8 +101,6 @@ TEST(CASPolled, FailuresReturnNothing) {
     const std::tuple<Chunks, Chunks, ErrorCase> cases[] = {
         {{{0x06}}, {wrongBcc}, ErrorCase::BoostTimeOut},
         {{{0x41}}, {}, ErrorCase::BoostTimeOut},  // no ACK: the data request is not sent
-        // Bytes ahead of the frame: the validator finds it, the fixed offsets then miss the state.
-        {{{0x06}}, {Join({0x20}, Frame('S', ' ', "  12.5", "kg"))}, ErrorCase::DeviceResponseIncorrectFormat},
     };
     for (const auto& [handshake, answer, expected] : cases) {
         testsupport::FakeScale scale;
@@ -112,6 +110,20 @@ TEST(CASPolled, FailuresReturnNothing) {
         EXPECT_TRUE(Execute(scale, Command::CASStatusOfWeightChannel, err).empty());
         EXPECT_EQ(err, expected);
         EXPECT_EQ(scale.port->writes().size(), handshake.front() == ByteVector{0x06} ? 2u : 1u);
+    }
+}
+
+TEST(CASPolled, BytesBeforeTheFrameDoNotShiftItsFields) {
+    // Digits are the worst case: shifted by them, the weight would still look like a weight.
+    for (const ByteVector& noise : {ByteVector{'7'}, ByteVector{'1', '2', '3'}, ByteVector{0x06, 'S', ' ', '9'}}) {
+        testsupport::FakeScale scale;
+        scale.port->Answer(Chunks{{0x06}});
+        scale.port->Answer(Chunks{Join(noise, Frame('U', '-', "  12.5", "kg"))});
+        ErrorCase err;
+        const auto result = Execute(scale, Command::CASStatusOfWeightChannel, err);
+        ASSERT_EQ(err, ErrorCase::Correct);
+        EXPECT_EQ(result.at(ParamType::Weight), "-12.5");
+        EXPECT_EQ(result.at(ParamType::WeightState), "0***0*0***");
     }
 }
 
@@ -136,6 +148,16 @@ TEST(CASActive, ListensAndDecodesTheStreamedFrame) {
     EXPECT_EQ(result.at(ParamType::WeightState), "0***0*0***");
 }
 
+TEST(CASActive, AReadStartingInATailWithBccOneTakesTheNextFrame) {
+    testsupport::FakeScale scale;
+    // The tail of the previous frame: its BCC happens to be 0x01, the SOH value.
+    scale.port->Stream(Chunks{Join({'k', 'g', 0x01, 0x03, 0x04}, Frame('S', ' ', "   2.5", "kg"))});
+    ErrorCase err;
+    const auto result = Execute(scale, Command::CASActiveStatusOfWeightChannel, err);
+    ASSERT_EQ(err, ErrorCase::Correct);
+    EXPECT_EQ(result.at(ParamType::Weight), "2.5");
+}
+
 TEST(CASActive, SilenceTimesOutAndATruncatedFrameIsNotReadPastItsEnd) {
     testsupport::FakeScale scale;
     ErrorCase err;
@@ -143,7 +165,7 @@ TEST(CASActive, SilenceTimesOutAndATruncatedFrameIsNotReadPastItsEnd) {
     EXPECT_EQ(err, ErrorCase::BoostTimeOut);
     scale.port->Stream(Chunks{Join({0x01, 0x02, 0x03, 0x04}, ByteVector(12, 0x20))});
     EXPECT_TRUE(Execute(scale, Command::CASActiveStatusOfWeightChannel, err).empty());
-    EXPECT_EQ(err, ErrorCase::DeviceUnexpectedResponse);
+    EXPECT_EQ(err, ErrorCase::DeviceResponseIncorrectFormat);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "cas-frame.h"
 #include "command-executor.h"
 #include "default-communicator.h"
 #include "dialog-communicator.h"
@@ -108,20 +109,24 @@ TEST(OneWayRequestCommunication, WritesAndIgnoresAnyAnswer) {
 }
 
 TEST(OneWayResponseCommunicator, ListensFromIdleAndCutsOneFrame) {
-    const auto hasFrame = [](const ByteVector& reply) {
-        const auto soh = std::find(reply.begin(), reply.end(), 1);
-        return std::find(soh, reply.end(), 4) != reply.end();
-    };
+    // SOH STX, ten field bytes, BCC, ETX EOT.
+    const ByteVector frame{0x01, 0x02, 'S', ' ', ' ', ' ', ' ', '1', '.', '0', 'k', 'g', 0x2e, 0x03, 0x04};
     FakeScale scale;
-    scale.port->Stream({{0x30, 0x04, 0x01, 0x02}, {0x53, 0x03, 0x04, 0x01, 0x04, 0x31}});
+    scale.port->Stream({{0x30, 0x04, 0x01},
+                        ByteVector(frame.begin(), frame.begin() + 5),
+                        ByteVector(frame.begin() + 5, frame.end()),
+                        {0x01, 0x04, 0x31}});
     auto err = ErrorCase::Correct;
-    EXPECT_EQ(OneWayResponseCommunicator().Communicate(scale.device, {}, err, hasFrame),
-              (ByteVector{0x01, 0x02, 0x53, 0x03, 0x04}));
+    EXPECT_EQ(OneWayResponseCommunicator().Communicate(scale.device, {}, err,
+                                                       CASActiveStatusOfWeightChannelResponseValidator),
+              frame);
     EXPECT_EQ(err, ErrorCase::Correct);
     EXPECT_TRUE(scale.port->writes().empty());
     EXPECT_EQ(scale.port->states, std::vector<TransferState>{TransferState::Idle});
 
-    scale.port->Stream({{0x01, 0x02, 0x53}});
-    EXPECT_TRUE(OneWayResponseCommunicator().Communicate(scale.device, {}, err, hasFrame).empty());
+    scale.port->Stream({ByteVector(frame.begin(), frame.end() - 1)});
+    EXPECT_TRUE(OneWayResponseCommunicator()
+                    .Communicate(scale.device, {}, err, CASActiveStatusOfWeightChannelResponseValidator)
+                    .empty());
     EXPECT_EQ(err, ErrorCase::BoostTimeOut);
 }

@@ -88,3 +88,26 @@ TEST(DeviceOptions, NeedAConnectionAndRefuseTextThatIsNoNumber) {
     EXPECT_EQ(unopened.GetOption(Option::BaudRate, err), "");
     EXPECT_EQ(err, ErrorCase::ConnectionError);
 }
+
+// A line break in a value would reach the scale as a second command: every input with a control character
+// is refused before it is stored, so no command can send it.
+TEST(DeviceInputs, ControlCharactersAreRefusedBeforeAnythingIsStoredOrSent) {
+    FakeScale scale;
+    Configured(scale, "POS2KProV1", "auto", "K-ZA A7-15.2 III(средний)");
+    for (const auto param : {ParamType::SerialNumber, ParamType::Tare, ParamType::WeightCalibration}) {
+        for (const std::string bad :
+             {std::string("1\r\nSdiv5"), std::string("5\t"), std::string("1\x7f"), std::string("2\0", 2)}) {
+            ErrorCase err = ErrorCase::Correct;
+            scale.device.SetParam(param, bad, err);
+            EXPECT_EQ(err, ErrorCase::ParamValueUnsupported);
+            err = ErrorCase::Correct;
+            scale.device.GetInputParam(param, err);
+            EXPECT_NE(err, ErrorCase::Correct) << "a refused value was stored";
+        }
+    }
+    EXPECT_TRUE(scale.port->writes().empty());
+    ErrorCase err = ErrorCase::Correct;
+    scale.device.SetParam(ParamType::SerialNumber, "12345678", err);
+    EXPECT_EQ(err, ErrorCase::Correct);
+    EXPECT_EQ(scale.device.GetInputParam(ParamType::SerialNumber, err), "12345678");
+}

@@ -96,23 +96,30 @@ TEST_F(LoggingTest, MissingSettingsAreWrittenAndAnExistingLogIsContinued) {
     EXPECT_FALSE(std::filesystem::exists(dir_.path() / "driver.1.log"));
 }
 
-TEST_F(LoggingTest, IncompleteSettingsRunAsGivenAndTheFileReturnsToDefaults) {
-    PutConfig("severity_level = error\n");
+TEST_F(LoggingTest, IncompleteSettingsAreCompletedKeepingWhatTheUserSet) {
+    PutConfig("severity_level = error\nmax_size = 2048\n");
     EXPECT_EQ(StartCapturingErrors(), "");
     EXPECT_TRUE(logging::Enabled(LogLevel::Error));
     EXPECT_FALSE(logging::Enabled(LogLevel::Warning));
-    EXPECT_EQ(Contents(Config()), kDefaultFile);
+    EXPECT_EQ(Contents(Config()), "file_name = driver.log\nmax_files = 10\nmax_size = 2048\nseverity_level = error\n");
+    // The next start finds a complete file and still runs at error.
+    EXPECT_EQ(StartCapturingErrors(), "");
+    EXPECT_FALSE(logging::Enabled(LogLevel::Warning));
 }
 
 TEST_F(LoggingTest, InvalidValuesDisableTheFileLogAndRestoreDefaults) {
-    for (const auto& [line, message] : {std::pair{"max_size = 0", "Invalid max_size"},
-                                        std::pair{"severity_level = Warning", "Invalid severity level: Warning"}}) {
-        PutConfig(std::string(line) + "\n");
+    for (const auto& [line, message] :
+         {std::pair{"max_size = 0", "Invalid max_size"},
+          std::pair{"severity_level = Warning", "Invalid severity level: Warning"},
+          std::pair{"file_name = ../outside.log", "Invalid file_name: ../outside.log"},
+          std::pair{"file_name = /tmp/outside.log", "Invalid file_name: /tmp/outside.log"}}) {
+        PutConfig(std::string(line) + "\nmax_files = 3\n");
         EXPECT_EQ(StartCapturingErrors(), "Error in config values: " + std::string(message) + "\n");
         EXPECT_EQ(Contents(Config()), kDefaultFile);
         EXPECT_FALSE(logging::Enabled(LogLevel::Critical));
         driver::LogError("device", "goes nowhere");
         EXPECT_FALSE(std::filesystem::exists(LogFile()));
+        EXPECT_FALSE(std::filesystem::exists(dir_.path().parent_path() / "outside.log"));
     }
 }
 
@@ -164,6 +171,12 @@ TEST_F(LoggingTest, ChangeSettingsMergesWritesAndRestarts) {
     EXPECT_TRUE(Contains(LogFile("other.log"), "after the change"));
     EXPECT_TRUE(Contains(LogFile(), "change_logging_config_file()"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 3);  // no temporary left
+
+    // A log file outside the folder is refused before anything is written.
+    for (const char* name : {"../outside.log", "/tmp/outside.log", "sub/../../outside.log", ""}) {
+        EXPECT_EQ(logging::ChangeSettings({{"file_name", name}, {"max_files", "4"}}), ErrorCase::ParamValueUnsupported);
+        EXPECT_TRUE(Contains(Config(), "file_name = other.log\nmax_files = 10\n")) << name;
+    }
 
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(logging::ChangeSettings({{"max_size", "0"}}), ErrorCase::Correct);

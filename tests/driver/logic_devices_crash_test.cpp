@@ -1,5 +1,6 @@
 // A process that keeps changing its logic devices is killed at random moments; the file it leaves must always
-// parse and hold every logic device whose last confirmed change says it is there.
+// parse and hold every logic device whose last confirmed change says it is there. Several processes changing
+// the one file at once must each find their confirmed changes in it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -11,6 +12,7 @@
 #define BOOST_BIND_GLOBAL_PLACEHOLDERS
 #include <boost/property_tree/json_parser.hpp>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -20,6 +22,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "driver-error.h"
 #include "logging.h"
@@ -247,5 +250,96 @@ TEST(LogicDevicesCrashTest, FileSurvivesKillsAtAnyMoment) {
     RecordProperty("kills", kills);
     RecordProperty("reported_steps", reported);
 }
+
+// Each child adds devices, names every one, renames every third and removes every third, and (like an "auto"
+// detection) keeps storing a protocol on device 1. It reports "K id name" for a device it keeps, "R id" for
+// one it removed.
+[[noreturn]] void AddRenameRemove(int fd, int child, int adds) {
+    try {
+        LogicDeviceManager manager;
+        for (int k = 0; k < adds; ++k) {
+            ErrorCase err = ErrorCase::Correct;
+            const LogicDeviceId id = manager.AddLogicDevice(err);
+            const std::string name = "p" + std::to_string(child) + "-" + std::to_string(k);
+            manager.SetLogicDeviceParam(id, Type::Name, name, err);
+            manager.SetLogicDeviceParam(1, Type::Protocol, "P" + std::to_string(child), err);
+            if (k % 3 == 1) manager.SetLogicDeviceParam(id, Type::Name, name + "-renamed", err);
+            if (k % 3 == 2) manager.DeleteLogicDevice(id, err);
+            if (err != ErrorCase::Correct)
+                throw std::runtime_error("refused: " + std::to_string(static_cast<int>(err)));
+            Report(fd, k % 3 == 2 ? "R " + std::to_string(id)
+                                  : "K " + std::to_string(id) + " " + name + (k % 3 == 1 ? "-renamed" : ""));
+        }
+        ::_exit(0);
+    } catch (const std::exception& e) {
+        Report(fd, std::string("F ") + e.what());
+    }
+    ::_exit(3);
+}
+
+class LogicDevicesConcurrencyTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(LogicDevicesConcurrencyTest, EveryConfirmedChangeOfEveryProcessIsInTheFile) {
+    driver::logging::Enabled(driver::LogLevel::Trace);
+    testsupport::ScopedAppData appData;
+    const fs::path file = appData.ponderix() / "logic-devices-connection-config.json";
+    { LogicDeviceManager create; }
+    const int processes = GetParam();
+    const int adds = 24;
+
+    std::vector<std::pair<pid_t, int>> children;
+    for (int child = 0; child < processes; ++child) {
+        int pipeFds[2];
+        ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::close(pipeFds[0]);
+            driver::logging::SetMode(3);
+            AddRenameRemove(pipeFds[1], child, adds);
+        }
+        ::close(pipeFds[1]);
+        children.emplace_back(pid, pipeFds[0]);
+    }
+    std::map<LogicDeviceId, std::string> kept;
+    int reports = 0;
+    for (const auto& [pid, fd] : children) {
+        LineReader reader(fd);
+        while (const auto line = reader.Next(std::chrono::seconds(60))) {
+            ASSERT_NE(line->front(), 'F') << *line;
+            std::istringstream in(*line);
+            std::string step, name;
+            LogicDeviceId id = 0;
+            in >> step >> id >> name;
+            if (step == "K") EXPECT_TRUE(kept.emplace(id, name).second) << "id " << id << " confirmed twice";
+            ++reports;
+        }
+        ::close(fd);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    }
+    EXPECT_EQ(reports, processes * adds);
+
+    const Stored stored = ReadStored(file);
+    boost::property_tree::ptree doc;
+    boost::property_tree::read_json(file.string(), doc);
+    EXPECT_EQ(doc.get_child("devices").size(), stored.names.size()) << "an id appears twice";
+    EXPECT_EQ(stored.names.size(), 1 + kept.size());
+    for (const auto& [id, name] : kept) {
+        const auto found = stored.names.find(id);
+        ASSERT_NE(found, stored.names.end()) << "id " << id << " lost";
+        EXPECT_EQ(found->second, name);
+    }
+    for (const auto& [id, name] : stored.names) EXPECT_FALSE(name.empty()) << "blank device " << id;
+    RecordProperty("devices_in_file", static_cast<int>(stored.names.size()));
+    std::printf(
+        "%d processes x %d adds (every third renamed, every third removed) -> %zu devices in the file, "
+        "%zu expected\n",
+        processes, adds, stored.names.size(), 1 + kept.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Processes, LogicDevicesConcurrencyTest, ::testing::Values(2, 4),
+                         [](const auto& info) { return std::to_string(info.param); });
 
 }  // namespace

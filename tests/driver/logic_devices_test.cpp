@@ -73,7 +73,8 @@ protected:
     std::vector<std::string> Leftovers() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(appData_.ponderix())) {
-            if (entry.path() != File()) names.push_back(entry.path().filename().string());
+            if (entry.path() != File() && entry.path().filename() != File().filename().string() + ".lock")
+                names.push_back(entry.path().filename().string());
         }
         return names;
     }
@@ -256,6 +257,42 @@ TEST_F(LogicDevicesTest, DeletingTheCurrentDeviceLeavesNoneCurrent) {
     manager.SetCurrentLogicDevice(id, ecase_);
     EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), id);
     EXPECT_EQ(ecase_, ErrorCase::Correct);
+}
+
+// Two registries stand for two programs: neither writes back its older copy of the file.
+TEST_F(LogicDevicesTest, AChangeAppliesToTheFileAsItIsNowAndReadsSeeIt) {
+    WriteFile(Devices({Member("1", "true")}));
+    LogicDeviceManager detect;
+    LogicDeviceManager ctl;
+    const LogicDeviceId added = ctl.AddLogicDevice(ecase_);
+    ctl.SetLogicDeviceParam(added, Type::Name, "bench", ecase_);
+    detect.SetLogicDeviceParam(1, Type::Protocol, "POS2KProV1", ecase_);  // what an "auto" open stores
+    ASSERT_EQ(ecase_, ErrorCase::Correct);
+    EXPECT_EQ(StoredDevices().get<std::string>("2.name"), "bench");
+    EXPECT_EQ(StoredDevices().get<std::string>("1.protocol"), "POS2KProV1");
+
+    EXPECT_EQ(detect.GetAllSortedID(ecase_), (Ids{1, 2}));
+    EXPECT_EQ(ctl.GetLogicDeviceParam(1, Type::Protocol, ecase_), "POS2KProV1");
+    ctl.SetCurrentLogicDevice(2, ecase_);
+    EXPECT_EQ(detect.GetCurrentLogicDeviceID(ecase_), 2u);
+    detect.DeleteLogicDevice(2, ecase_);
+    ASSERT_EQ(ecase_, ErrorCase::Correct);
+    ctl.GetLogicDeviceParam(2, Type::Name, ecase_);
+    EXPECT_EQ(ecase_, ErrorCase::LogicDeviceNotFound);
+}
+
+TEST_F(LogicDevicesTest, InvalidUtf8IsRefusedAndChangesNothing) {
+    LogicDeviceManager manager;
+    const auto before = ReadFile();
+    for (const std::string bad : {"\xff\xfe bad", "a\xc3", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80"}) {
+        ErrorCase err = ErrorCase::Correct;
+        manager.SetLogicDeviceParam(1, Type::Name, bad, err);
+        EXPECT_EQ(err, ErrorCase::ParamValueUnsupported);
+    }
+    EXPECT_EQ(ReadFile(), before);
+    manager.SetLogicDeviceParam(1, Type::Name, "Весы \xf0\x9f\x8d\x8e", ecase_);
+    ASSERT_EQ(ecase_, ErrorCase::Correct);
+    EXPECT_EQ(LogicDeviceManager().GetLogicDeviceParam(1, Type::Name, ecase_), "Весы \xf0\x9f\x8d\x8e");
 }
 
 TEST_F(LogicDevicesTest, At101DevicesAddIsRefused) {

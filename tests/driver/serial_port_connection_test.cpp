@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <memory>
 #include <numeric>
 #include <stdexcept>
 #include <string>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "serial-port-connection.h"
+#include "support/temp-dir.h"
 
 namespace {
 
@@ -334,6 +337,40 @@ TEST_F(SerialPortConnectionTest, VanishedPortIsReopenedOnceAndReported) {
     connection_.WriteData({1, 2, 3}, err_);
     EXPECT_EQ(err_, ErrorCase::UnableToOpenSerialPort);  // EIO, then the reopen finds no port
     EXPECT_FALSE(connection_.IsOpen());
+}
+
+// The port is reached through a link, as a udev name reaches a USB adapter: after the line hangs
+// up, the same path leads to a new line that starts with the system's settings.
+TEST(SerialPortConnectionRecovery, AReopenedPortGetsItsOptionsBack) {
+    testsupport::TempDir dir;
+    const auto link = dir.path() / "ttyScale";
+    auto first = std::make_unique<Pty>();
+    std::filesystem::create_symlink(first->name(), link);
+    SerialPortConnection connection(link.string());
+    ErrorCase err = ErrorCase::Correct;
+    connection.Open(err);
+    ASSERT_EQ(err, ErrorCase::Correct);
+    // The OKA line at 4800 baud. A pseudo-terminal keeps 8 data bits and no parity whatever it is
+    // asked, so the baud rate and the stop bits show what was applied.
+    for (const auto& [option, value] :
+         {std::pair{Option::BaudRate, "4800"}, std::pair{Option::CharacterSize, "8"}, std::pair{Option::StopBits, "2"},
+          std::pair{Option::Parity, "2"}, std::pair{Option::FlowControl, "0"}})
+        connection.SetOption(option, value, err);
+    ASSERT_EQ(err, ErrorCase::Correct);
+
+    Pty second;
+    const auto swapped = dir.path() / "ttyScale.new";
+    std::filesystem::create_symlink(second.name(), swapped);
+    std::filesystem::rename(swapped, link);
+    first.reset();  // EIO on the old descriptor
+
+    connection.WriteData({0x41, 0x42}, err);
+    ASSERT_EQ(err, ErrorCase::Correct);
+    EXPECT_EQ(second.Read(2), (ByteVector{0x41, 0x42}));
+    const termios line = second.Line();
+    EXPECT_EQ(::cfgetospeed(&line), speed_t{B4800});
+    EXPECT_EQ(line.c_cflag & CSTOPB, tcflag_t{CSTOPB});
+    EXPECT_EQ(connection.GetOption(Option::Parity, err), "2");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ using namespace e2e;
 
 // A row runs its cells in this order against one simulator. The late reply goes last: an answer
 // that arrives after its deadline is the one fault whose bytes may still sit on the line.
-enum class Fault { WrongChecksum, Silence, Nak, StrayBytes, SplitReply, DroppedLine, LateReply };
+enum class Fault { WrongChecksum, Silence, Nak, StrayBytes, StrayDigits, SplitReply, DroppedLine, LateReply };
 
 const char* FaultName(Fault fault) {
     switch (fault) {
@@ -32,6 +32,8 @@ const char* FaultName(Fault fault) {
             return "NAK";
         case Fault::StrayBytes:
             return "stray bytes";
+        case Fault::StrayDigits:
+            return "stray digits";
         case Fault::SplitReply:
             return "split reply";
         case Fault::LateReply:
@@ -84,9 +86,8 @@ const std::vector<Cell> kCasCells = {
     {Fault::WrongChecksum, ErrorCase::BoostTimeOut, Waits::Deadline, "the BCC is part of the completeness test"},
     {Fault::Silence, ErrorCase::BoostTimeOut, Waits::Deadline, "ENQ sent twice, then DC1 unanswered"},
     {Fault::Nak, ErrorCase::Correct, Waits::No, "the ENQ is repeated once and answered"},
-    {Fault::StrayBytes, ErrorCase::DeviceResponseIncorrectFormat, Waits::No,
-     "the frame is found by its end; the state byte "
-     "is read at a fixed offset and hits a stray"},
+    {Fault::StrayBytes, ErrorCase::Correct, Waits::No, "the frame is found by its end and read from its SOH"},
+    {Fault::StrayDigits, ErrorCase::Correct, Waits::No, "digits before the frame never shift its weight"},
     {Fault::SplitReply, ErrorCase::Correct, Waits::No, "the halves are joined"},
     {Fault::DroppedLine, ErrorCase::BoostTimeOut, Waits::No, "half a frame, then the line is gone"},
     {Fault::LateReply, ErrorCase::BoostTimeOut, Waits::Deadline, "the frame misses the read deadline"},
@@ -97,7 +98,8 @@ const std::vector<Cell> kCasActiveCells = {
     {Fault::WrongChecksum, ErrorCase::Correct, Waits::No, "the streamed frame's BCC is not tested"},
     {Fault::Silence, ErrorCase::BoostTimeOut, Waits::Deadline, "no frame within the read deadline"},
     {Fault::Nak, ErrorCase::Correct, Waits::No, "nothing is enquired, the fault never fires"},
-    {Fault::StrayBytes, ErrorCase::Correct, Waits::No, "the frame is cut out from SOH to EOT"},
+    {Fault::StrayBytes, ErrorCase::Correct, Waits::No, "the frame is cut out from SOH STX to ETX EOT"},
+    {Fault::StrayDigits, ErrorCase::Correct, Waits::No, "digits before the frame are not part of it"},
     {Fault::SplitReply, ErrorCase::Correct, Waits::No, "the halves are joined"},
     {Fault::DroppedLine, ErrorCase::BoostTimeOut, Waits::No, "the line is gone before a whole frame came"},
     {Fault::LateReply, ErrorCase::BoostTimeOut, Waits::Deadline, "the stream is held back past the read deadline"},
@@ -193,6 +195,9 @@ protected:
             case Fault::StrayBytes:
                 sim.Control({"stray 3"});
                 break;
+            case Fault::StrayDigits:
+                sim.Control({"stray-digits 3"});
+                break;
             case Fault::SplitReply:
                 sim.Control({"split 50"});
                 break;
@@ -236,8 +241,7 @@ protected:
         if (cell.waits == Waits::Deadline) {
             EXPECT_GE(took, row().deadline - 20ms) << "ended before the deadline";
         }
-        // A POS reading finds its fields past stray bytes; elsewhere strays never give Correct values
-        // (CAS active cuts its frame out, so it reads right too).
+        // A reading that ends Correct past stray bytes must carry the true weight, never a shifted one.
         if (code == ErrorCase::Correct) {
             EXPECT_EQ(weight, WeightText(row().family == Family::Cas, grams));
         }

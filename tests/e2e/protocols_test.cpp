@@ -2,7 +2,10 @@
 // channel of every retail protocol, zero and tare, the service settings and calibration.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -254,130 +257,6 @@ TEST(ZeroAndTare, CasActiveRefusesZeroAndTare) {
 
 // ---- Service settings ------------------------------------------------------------------------
 
-struct NativeRead {
-    Command command;
-    Param type;
-    const char* key;
-};
-
-struct NativeWrite {
-    Command set;
-    Command get;  // Command::Unset: the setting has no read command
-    Param type;
-    const char* key;
-    const char* value;
-};
-
-class ServiceSettings : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(rig.sim.started());
-        ASSERT_EQ(rig.Open("POS2KProV1"), ErrorCase::Correct);
-    }
-    Rig rig{kPosPro};
-};
-
-TEST_F(ServiceSettings, EveryReadReturnsTheScalesValue) {
-    const NativeRead reads[] = {
-        {Command::GetFirmwareVersion1, Param::FirmwareVersion1, "ver1"},
-        {Command::GetFirmwareVersion2, Param::FirmwareVersion2, "ver2"},
-        {Command::GetProtocolVersion, Param::ProtocolVersion, "prov"},
-        {Command::GetSerialNumber, Param::SerialNumber, "sern"},
-        {Command::GetMaxWeight, Param::MaxWeight, "max"},
-        {Command::GetDiscret, Param::Discret, "div"},
-        {Command::GetValueOfAutoSetToZero, Param::ValueOfAutoSetToZero, "azr"},
-        {Command::GetTimeOfAutoSetToZero, Param::TimeOfAutoSetToZero, "azt"},
-        {Command::GetRangeOfAutoSetToZero, Param::RangeOfAutoSetToZero, "pzr"},
-        {Command::GetRangeOfKeyToZero, Param::RangeOfKeyToZero, "kzr"},
-        {Command::GetRangeOfTare, Param::RangeOfTare, "ktr"},
-        {Command::GetRangeOfOverloads, Param::RangeOfOverloads, "ovr"},
-        {Command::GetAutoOff, Param::AutoOff, "off"},
-        {Command::GetLightLevel, Param::LightLevel, "bkl"},
-        {Command::GetWeightCalibration, Param::WeightCalibration, "cal"},
-        {Command::GetCountOfCalibration, Param::CountOfCalibration, "cnt"},
-        {Command::GetModeOfCalibration, Param::ModeOfCalibration, "modc"},
-        {Command::GetUnitOfMeasure, Param::UnitOfMeasure, "u2en"},
-        {Command::GetUnitOfMeasure2, Param::UnitOfMeasure, "u3en"},
-        {Command::GetPowerSavingMode, Param::PowerSavingMode, "sav"},
-    };
-    // Distinct values, so a read answered from the wrong key shows.
-    int n = 0;
-    for (const char* key :
-         {"ver1", "sern", "azr", "azt", "pzr", "kzr", "ktr", "ovr", "off", "bkl", "modc", "u2en", "u3en", "sav", "cnt"})
-        rig.sim.Control({"set " + std::string(key) + " " + std::to_string(40 + n++)});
-
-    for (const NativeRead& r : reads) {
-        SCOPED_TRACE(r.key);
-        const std::string expected = rig.sim.Setting(r.key);
-        ASSERT_EQ(rig.scale.Run(r.command), ErrorCase::Correct);
-        EXPECT_EQ(rig.scale.Get(r.type), expected);
-    }
-    ASSERT_EQ(rig.scale.Run(Command::GetScalesModel), ErrorCase::Correct);
-    EXPECT_EQ(rig.scale.Get(Param::ScalesModel), kDefaultModel);
-}
-
-TEST_F(ServiceSettings, EveryWriteRoundTrips) {
-    const NativeWrite writes[] = {
-        {Command::SetFirmwareVersion1, Command::GetFirmwareVersion1, Param::FirmwareVersion1, "ver1", "ZA02"},
-        {Command::SetSerialNumber, Command::GetSerialNumber, Param::SerialNumber, "sern", "87654321"},
-        {Command::SetMaxWeight, Command::GetMaxWeight, Param::MaxWeight, "max", "030"},
-        {Command::SetDiscret, Command::GetDiscret, Param::Discret, "div", "2"},
-        {Command::SetValueOfAutoSetToZero, Command::GetValueOfAutoSetToZero, Param::ValueOfAutoSetToZero, "azr", "0"},
-        {Command::SetTimeOfAutoSetToZero, Command::GetTimeOfAutoSetToZero, Param::TimeOfAutoSetToZero, "azt", "4"},
-        {Command::SetRangeOfAutoSetToZero, Command::GetRangeOfAutoSetToZero, Param::RangeOfAutoSetToZero, "pzr", "3"},
-        {Command::SetRangeOfKeyToZero, Command::GetRangeOfKeyToZero, Param::RangeOfKeyToZero, "kzr", "5"},
-        {Command::SetRangeOfTare, Command::GetRangeOfTare, Param::RangeOfTare, "ktr", "6"},
-        {Command::SetRangeOfOverloads, Command::GetRangeOfOverloads, Param::RangeOfOverloads, "ovr", "7"},
-        {Command::SetAutoOff, Command::GetAutoOff, Param::AutoOff, "off", "8"},
-        {Command::SetLightLevel, Command::GetLightLevel, Param::LightLevel, "bkl", "1"},
-        {Command::SetWeightCalibration, Command::GetWeightCalibration, Param::WeightCalibration, "cal", "0030"},
-        {Command::SetModeOfCalibration, Command::GetModeOfCalibration, Param::ModeOfCalibration, "modc", "1"},
-        {Command::SetUnitOfMeasure, Command::GetUnitOfMeasure, Param::UnitOfMeasure, "u2en", "1"},
-        {Command::SetUnitOfMeasure2, Command::GetUnitOfMeasure2, Param::UnitOfMeasure, "u3en", "2"},
-        {Command::SetPowerSavingMode, Command::GetPowerSavingMode, Param::PowerSavingMode, "sav", "1"},
-        {Command::SetCell1, Command::Unset, Param::Cell, "cell1", "11"},
-        {Command::SetCell2, Command::Unset, Param::Cell, "cell2", "12"},
-        {Command::SetScalesModel, Command::Unset, Param::ScalesModel, "mode", "A15"},
-    };
-    for (const NativeWrite& w : writes) {
-        SCOPED_TRACE(w.key);
-        ASSERT_EQ(rig.scale.Set(w.type, w.value), ErrorCase::Correct);
-        ASSERT_EQ(rig.scale.Run(w.set), ErrorCase::Correct);
-        EXPECT_EQ(rig.sim.Setting(w.key), w.value);
-        if (w.get == Command::Unset) continue;
-        ASSERT_EQ(rig.scale.Run(w.get), ErrorCase::Correct);
-        EXPECT_EQ(rig.scale.Get(w.type), w.value);
-    }
-    // The model name is composed from what was just written.
-    ASSERT_EQ(rig.scale.Run(Command::GetScalesModel), ErrorCase::Correct);
-    EXPECT_EQ(rig.scale.Get(Param::ScalesModel), "K-ZA A15-30.5 III(средний)");
-}
-
-TEST_F(ServiceSettings, RefusedWriteIsReportedAndChangesNothing) {
-    ASSERT_EQ(rig.scale.Set(Param::Discret, "9"), ErrorCase::Correct);
-    EXPECT_EQ(rig.scale.Run(Command::SetDiscret), ErrorCase::DeviceReturnsError);
-    EXPECT_EQ(rig.sim.Setting("div"), "1");
-}
-
-TEST_F(ServiceSettings, ActionsReachTheScale) {
-    rig.sim.Control({"stable 1", "weight 500", "tare 300"});
-    EXPECT_EQ(rig.scale.Run(Command::SetCountOfCalibration), ErrorCase::Correct);
-    EXPECT_EQ(rig.sim.Setting("cnt"), "1");
-    EXPECT_EQ(rig.scale.Run(Command::ZeroScaleCalibration), ErrorCase::Correct);
-    EXPECT_EQ(rig.scale.Run(Command::WeightScaleCalibration), ErrorCase::Correct);
-
-    EXPECT_EQ(rig.scale.Run(Command::Reboot), ErrorCase::Correct);
-    EXPECT_TRUE(HasField(rig.sim.Send("status"), "tare=0"));
-    rig.sim.Control({"weight 500", "tare 300"});
-    EXPECT_EQ(rig.scale.Run(Command::Init), ErrorCase::Correct);
-    const std::string status = rig.sim.Send("status");
-    EXPECT_TRUE(HasField(status, "weight=0") && HasField(status, "tare=0")) << status;
-
-    // Calibration steps need a stable platform; the scale refuses them otherwise.
-    rig.sim.Control({"stable 0"});
-    EXPECT_EQ(rig.scale.Run(Command::ZeroScaleCalibration), ErrorCase::DeviceReturnsError);
-}
-
 // Every byte the simulator received, from the "rx:" lines of its --log output.
 std::string ReceivedBytes(const std::filesystem::path& log) {
     std::ifstream in(log);
@@ -395,6 +274,139 @@ std::size_t Occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
     return count;
+}
+
+enum class Kind { Read, Write, Action };
+
+// One row of the native command table: what the scale receives, and the value written or read.
+struct NativeRow {
+    Command command;
+    Kind kind;
+    std::string sent;
+    Param type = Param::Unset;
+    const char* key = "";    // the simulator's setting behind the value
+    const char* value = "";  // the value written; a read expects the simulator's setting
+};
+
+class ServiceSettings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(rig.sim.started());
+        ASSERT_EQ(rig.Open("POS2KProV1"), ErrorCase::Correct);
+    }
+    // Bytes the simulator received since the last call.
+    std::string NewlyReceived() {
+        const std::string all = ReceivedBytes(log);
+        std::string fresh = all.substr(std::min(seen, all.size()));
+        seen = all.size();
+        return fresh;
+    }
+    testsupport::TempDir dir;
+    std::filesystem::path log = dir.path() / "sim.log";
+    Rig rig{{"--protocol", "pos", "--pro", "--log"}, log.string()};
+    std::size_t seen = 0;
+};
+
+NativeRow Read(Command command, Param type, const char* key) {
+    return {command, Kind::Read, "G" + std::string(key) + "\r\n", type, key};
+}
+NativeRow Write(Command command, Param type, const char* key, const char* value) {
+    return {command, Kind::Write, "S" + std::string(key) + value + "\r\n", type, key, value};
+}
+NativeRow Action(Command command, const char* sent) {
+    return {command, Kind::Action, sent};
+}
+
+// Every row of the native table, in an order the simulator's state allows.
+std::vector<NativeRow> NativeTable() {
+    using C = Command;
+    using P = Param;
+    return {
+        {C::GetScalesModel, Kind::Read, "Gmode\r\nGmax\r\nGdiv\r\nGprov\r\n", P::ScalesModel},
+        Read(C::GetFirmwareVersion1, P::FirmwareVersion1, "ver1"),
+        Read(C::GetFirmwareVersion2, P::FirmwareVersion2, "ver2"),
+        Read(C::GetProtocolVersion, P::ProtocolVersion, "prov"),
+        Read(C::GetSerialNumber, P::SerialNumber, "sern"),
+        Read(C::GetMaxWeight, P::MaxWeight, "max"),
+        Read(C::GetDiscret, P::Discret, "div"),
+        Read(C::GetValueOfAutoSetToZero, P::ValueOfAutoSetToZero, "azr"),
+        Read(C::GetTimeOfAutoSetToZero, P::TimeOfAutoSetToZero, "azt"),
+        Read(C::GetRangeOfAutoSetToZero, P::RangeOfAutoSetToZero, "pzr"),
+        Read(C::GetRangeOfKeyToZero, P::RangeOfKeyToZero, "kzr"),
+        Read(C::GetRangeOfTare, P::RangeOfTare, "ktr"),
+        Read(C::GetRangeOfOverloads, P::RangeOfOverloads, "ovr"),
+        Read(C::GetAutoOff, P::AutoOff, "off"),
+        Read(C::GetLightLevel, P::LightLevel, "bkl"),
+        Read(C::GetWeightCalibration, P::WeightCalibration, "cal"),
+        Read(C::GetCountOfCalibration, P::CountOfCalibration, "cnt"),
+        Read(C::GetModeOfCalibration, P::ModeOfCalibration, "modc"),
+        Read(C::GetUnitOfMeasure, P::UnitOfMeasure, "u2en"),
+        Read(C::GetUnitOfMeasure2, P::UnitOfMeasure, "u3en"),
+        Read(C::GetPowerSavingMode, P::PowerSavingMode, "sav"),
+        // "@" in a value is not a placeholder: the value is put in once.
+        Write(C::SetScalesModel, P::ScalesModel, "mode", "A@1"),
+        Write(C::SetFirmwareVersion1, P::FirmwareVersion1, "ver1", "ZA02"),
+        Write(C::SetProtocolVersion, P::ProtocolVersion, "prov", "1"),
+        Write(C::SetSerialNumber, P::SerialNumber, "sern", "87654321"),
+        Write(C::SetMaxWeight, P::MaxWeight, "max", "030"),
+        Write(C::SetDiscret, P::Discret, "div", "2"),
+        Write(C::SetValueOfAutoSetToZero, P::ValueOfAutoSetToZero, "azr", "0"),
+        Write(C::SetTimeOfAutoSetToZero, P::TimeOfAutoSetToZero, "azt", "4"),
+        Write(C::SetRangeOfAutoSetToZero, P::RangeOfAutoSetToZero, "pzr", "3"),
+        Write(C::SetRangeOfKeyToZero, P::RangeOfKeyToZero, "kzr", "5"),
+        Write(C::SetRangeOfTare, P::RangeOfTare, "ktr", "6"),
+        Write(C::SetRangeOfOverloads, P::RangeOfOverloads, "ovr", "7"),
+        Write(C::SetAutoOff, P::AutoOff, "off", "8"),
+        Write(C::SetLightLevel, P::LightLevel, "bkl", "1"),
+        Write(C::SetWeightCalibration, P::WeightCalibration, "cal", "0030"),
+        Write(C::SetModeOfCalibration, P::ModeOfCalibration, "modc", "1"),
+        Write(C::SetUnitOfMeasure, P::UnitOfMeasure, "u2en", "1"),
+        Write(C::SetUnitOfMeasure2, P::UnitOfMeasure, "u3en", "2"),
+        Write(C::SetPowerSavingMode, P::PowerSavingMode, "sav", "1"),
+        Write(C::SetCell1, P::Cell, "cell1", "11"),
+        Write(C::SetCell2, P::Cell, "cell2", "12"),
+        // Sent once the platform is stable, which one POS reading (ENQ, then the status request) confirms.
+        {C::SetWeightScaleCalibrationParameters, Kind::Write, "\x05\x02\x05:0030<Swcal5\r\n",
+         P::WeightScaleCalibrationParameters, "cal", "5"},
+        Action(C::ZeroScaleCalibration, "Szcal\r\n"),
+        Action(C::WeightScaleCalibration, "Swcal\r\n"),
+        // The scale counts calibrations itself: a value given is not sent.
+        Action(C::SetCountOfCalibration, "Scnt\r\n"),
+        Action(C::Reboot, "Srst\r\n"),
+        Action(C::Init, "Sinit\r\n"),
+    };
+}
+
+TEST_F(ServiceSettings, EveryNativeCommandSendsItsTextAndParsesItsReply) {
+    const std::vector<NativeRow> table = NativeTable();
+    std::set<Command> commands;
+    for (const NativeRow& row : table) commands.insert(row.command);
+    ASSERT_EQ(commands.size(), 48u);
+
+    // Distinct values, so a read answered from the wrong key shows.
+    int n = 0;
+    for (const char* key :
+         {"ver1", "sern", "azr", "azt", "pzr", "kzr", "ktr", "ovr", "off", "bkl", "modc", "u2en", "u3en", "sav", "cnt"})
+        rig.sim.Control({"set " + std::string(key) + " " + std::to_string(40 + n++)});
+    rig.sim.Control({"stable 1"});
+    ASSERT_EQ(rig.scale.Set(Param::CountOfCalibration, "7"), ErrorCase::Correct);
+    NewlyReceived();
+
+    for (const NativeRow& row : table) {
+        SCOPED_TRACE(row.sent);
+        const std::string expected = row.kind == Kind::Read && *row.key ? rig.sim.Setting(row.key) : row.value;
+        if (row.kind == Kind::Write) ASSERT_EQ(rig.scale.Set(row.type, row.value), ErrorCase::Correct);
+        ASSERT_EQ(rig.scale.Run(row.command), ErrorCase::Correct);
+        EXPECT_EQ(NewlyReceived(), row.sent);
+        if (row.kind == Kind::Read) EXPECT_EQ(rig.scale.Get(row.type), *row.key ? expected : kDefaultModel);
+        if (row.kind == Kind::Write) EXPECT_EQ(rig.sim.Setting(row.key), row.value);
+    }
+}
+
+TEST_F(ServiceSettings, RefusedWriteIsReportedAndChangesNothing) {
+    ASSERT_EQ(rig.scale.Set(Param::Discret, "9"), ErrorCase::Correct);
+    EXPECT_EQ(rig.scale.Run(Command::SetDiscret), ErrorCase::DeviceReturnsError);
+    EXPECT_EQ(rig.sim.Setting("div"), "1");
 }
 
 TEST(Calibration, WeightCalibrationWaitsForStableWeight) {
@@ -448,6 +460,10 @@ TEST(ModelCheck, ConfiguredModelMustMatchTheScale) {
     ASSERT_EQ(rig.Open("POS2KProV1", "A15"), ErrorCase::Correct);
     EXPECT_EQ(rig.scale.Run(Command::StatusOfWeightChannel), ErrorCase::WrongModelChosen);
     EXPECT_EQ(rig.scale.Run(Command::GetSerialNumber), ErrorCase::WrongModelChosen);
+    // The scale's answer does not overwrite the choice, so the next open refuses it again.
+    EXPECT_EQ(rig.scale.LogicParam(LogicParam::Model), "A15");
+    ASSERT_EQ(rig.scale.Open(), ErrorCase::Correct);
+    EXPECT_EQ(rig.scale.Run(Command::StatusOfWeightChannel), ErrorCase::WrongModelChosen);
 
     Scale matching;
     ASSERT_EQ(matching.DescribeAndOpen(ConnectionTo(rig.sim, "POS2KProV1", "A7")), ErrorCase::ConnectionError)
@@ -455,6 +471,7 @@ TEST(ModelCheck, ConfiguredModelMustMatchTheScale) {
     ASSERT_EQ(rig.scale.Close(), ErrorCase::Correct);
     ASSERT_EQ(matching.Open(), ErrorCase::Correct);
     EXPECT_EQ(matching.Run(Command::StatusOfWeightChannel), ErrorCase::Correct);
+    EXPECT_EQ(matching.LogicParam(LogicParam::Model), kDefaultModel);
 }
 
 TEST(ModelCheck, PlainScaleFailsAModelWithDigits) {
@@ -462,5 +479,85 @@ TEST(ModelCheck, PlainScaleFailsAModelWithDigits) {
     ASSERT_EQ(rig.Open("POS2K", "A7"), ErrorCase::Correct);
     EXPECT_EQ(rig.scale.Run(Command::StatusOfWeightChannel), ErrorCase::WrongModelChosen);
 }
+
+// A reading waits for one whole frame, so any stream within the read deadline is read every time.
+TEST(CasActiveStream, EveryReadingSucceedsUpToFourHundredFiftyMsBetweenFrames) {
+    for (const char* interval : {"100", "300", "450"}) {
+        SCOPED_TRACE(interval);
+        Rig rig({"--protocol", "cas-active", "--plain", "--interval", interval});
+        ASSERT_EQ(rig.Open("CAS-K-Active"), ErrorCase::Correct);
+        for (int reading = 0; reading < 3; ++reading)
+            EXPECT_EQ(rig.scale.Run(Command::StatusOfWeightChannel), ErrorCase::Correct);
+    }
+}
+
+// ---- Opening ---------------------------------------------------------------------------------
+
+TEST(Open, ARefusedOpenLeavesNoConnectionBehind) {
+    testsupport::TempDir dir;
+    const auto log = dir.path() / "sim.log";
+    Rig rig({"--protocol", "pos", "--plain", "--log"}, log.string());
+    const std::pair<std::string, std::string> refused[] = {
+        {"Serial Port", "/dev/ttyUSB-not-there"}, {"TCP", "127.0.0.1:1"}, {"Pigeon Post", "roof"}};
+    for (const auto& [type, endPoint] : refused) {
+        SCOPED_TRACE(type);
+        // Also shows that the refused open released the line.
+        ASSERT_EQ(rig.Open("POS2K"), ErrorCase::Correct);
+        ASSERT_EQ(rig.scale.SetLogicParam(LogicParam::ConnectionType, type), ErrorCase::Correct);
+        ASSERT_EQ(rig.scale.SetLogicParam(LogicParam::EndPoint, endPoint), ErrorCase::Correct);
+        EXPECT_NE(rig.scale.Open(), ErrorCase::Correct);
+
+        driver::DeviceHandle handle = rig.scale.handle();
+        bool open = true;
+        EXPECT_EQ(::is_open(&handle, open), 0);
+        EXPECT_FALSE(open);
+        const std::string before = ReceivedBytes(log);
+        EXPECT_EQ(rig.scale.Run(Command::StatusOfWeightChannel), ErrorCase::ConnectionError);
+        EXPECT_EQ(ReceivedBytes(log), before) << "a command reached the old end point";
+    }
+}
+
+struct LineCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string protocol;
+    std::string baudRate;
+    std::vector<std::string> options;  // baud rate, data bits, stop bits, parity, flow control
+};
+
+void PrintTo(const LineCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class SerialLine : public ::testing::TestWithParam<LineCase> {};
+
+// OKA lines, and lines whose protocol is still to be found, get 8 data bits, two stop bits and even
+// parity at 4800 baud and the plain 9600 8N1 line otherwise.
+TEST_P(SerialLine, OpenAppliesTheOptionsOfTheProtocolAndBaudRate) {
+    const LineCase& c = GetParam();
+    SimProcess sim(c.args);
+    ASSERT_TRUE(sim.started());
+    Scale scale;
+    Connection connection = ConnectionTo(sim, c.protocol);
+    connection.baudRate = c.baudRate;
+    ASSERT_EQ(scale.DescribeAndOpen(connection), ErrorCase::Correct);
+    std::vector<std::string> options;
+    for (const driver::Option option :
+         {driver::Option::BaudRate, driver::Option::CharacterSize, driver::Option::StopBits, driver::Option::Parity,
+          driver::Option::FlowControl}) {
+        std::string value;
+        EXPECT_EQ(::get_option(scale.handle(), option, value), 0);
+        options.push_back(value);
+    }
+    EXPECT_EQ(options, c.options);
+    EXPECT_EQ(scale.Run(Command::StatusOfWeightChannel), ErrorCase::Correct);
+}
+
+INSTANTIATE_TEST_SUITE_P(OkaAndAuto, SerialLine,
+                         ::testing::Values(LineCase{"Oka4800", kOka, "OKA", "4800", {"4800", "8", "2", "2", "0"}},
+                                           LineCase{"Oka9600", kOka, "OKA", "9600", {"9600", "8", "0", "0", "0"}},
+                                           LineCase{"Auto4800", kPosPro, "auto", "4800", {"4800", "8", "2", "2", "0"}},
+                                           LineCase{"Auto9600", kPosPro, "auto", "9600", {"9600", "8", "0", "0", "0"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -30,6 +30,7 @@ struct SoakRow {
 };
 
 // OKA has no framing: stray bytes that happen to be digits read as a weight, so they are left out.
+// CAS frames are read from their SOH STX, so digits before them are drawn too.
 const std::vector<SoakRow> kRows = {
     {"POS2KProV1",
      {"--tcp", "127.0.0.1:0", "--protocol", "pos", "--pro"},
@@ -40,12 +41,12 @@ const std::vector<SoakRow> kRows = {
      {"--tcp", "127.0.0.1:0", "--protocol", "cas", "--pro"},
      "CAS-K ProV1",
      true,
-     {"corrupt-checksum", "silent 1", "nak 1", "stray 3", "split 30", "delay 900", "drop"}},
+     {"corrupt-checksum", "silent 1", "nak 1", "stray 3", "stray-digits 3", "split 30", "delay 900", "drop"}},
     {"CAS-K-Active",
      {"--tcp", "127.0.0.1:0", "--protocol", "cas-active", "--plain", "--interval", "40"},
      "CAS-K-Active",
      true,
-     {"corrupt-checksum", "silent 1", "stray 3", "split 30", "delay 900", "drop"}},
+     {"corrupt-checksum", "silent 1", "stray 3", "stray-digits 3", "split 30", "delay 900", "drop"}},
     {"OKA",
      {"--tcp", "127.0.0.1:0", "--protocol", "oka", "--plain"},
      "OKA",
@@ -61,7 +62,7 @@ const std::vector<SoakRow> kRows = {
      {"--pty", "--protocol", "cas-active", "--plain", "--interval", "40"},
      "CAS-K-Active",
      true,
-     {"corrupt-checksum", "silent 1", "stray 3", "split 30", "delay 900", "drop"}},
+     {"corrupt-checksum", "silent 1", "stray 3", "stray-digits 3", "split 30", "delay 900", "drop"}},
 };
 
 const std::vector<int> kWeights = {1234, 2001, 3456};

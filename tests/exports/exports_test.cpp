@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -212,6 +214,20 @@ TEST(ExportMisc, VersionAndLoggingPathNeedNoHandle) {
     EXPECT_EQ(version, "1.1.3");
     EXPECT_EQ(GetLoggingPath(path), Code(ErrorCase::Correct));
     EXPECT_EQ(path, std::string(std::getenv("APPDATA")) + "/NORVELL/Ponderix/logs");
+}
+
+// In a fresh process, so the logging is not already running when the path is asked for.
+TEST(ExportMisc, TheLoggingPathExistsOnceAskedFor) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::string path;
+            const bool exists = GetLoggingPath(path) == 0 && std::filesystem::is_directory(path);
+            std::error_code ignored;
+            std::filesystem::remove_all(std::getenv("APPDATA"), ignored);
+            std::_Exit(exists ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Exports, OptionsAndCommandsNeedAnOpenConnection) {

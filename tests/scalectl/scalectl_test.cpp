@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <unistd.h>
 #include <boost/property_tree/json_parser.hpp>
 #include <boost/property_tree/ptree.hpp>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
+#include <thread>
 
 #include "support/child-process.h"
 #include "support/sim-process.h"
@@ -326,7 +329,9 @@ TEST_F(PosScaleTest, HeldPortAndCtrlCDuringWatch) {
     EXPECT_NE(first->find(" kg  tare "), std::string::npos) << *first;
 
     const auto before = ReadFile(DeviceFile());
-    ExpectFailure(Ctl({"weight"}), 4, "ConnectionError");
+    const auto held = Ctl({"weight"});
+    ExpectFailure(held, 4, "ConnectionError");
+    EXPECT_NE(held.err.find("port " + sim_.endpoint() + " is held by another program"), std::string::npos) << held.err;
     EXPECT_EQ(ReadFile(DeviceFile()), before);
 
     watcher->Signal(SIGINT);
@@ -370,6 +375,169 @@ TEST_F(ScalectlTest, CasScaleOverTcp) {
     EXPECT_EQ(reading.out.find("\"tare\":null") != std::string::npos, true) << reading.out;
     EXPECT_EQ(Ctl({"weight"}).out, "       125 g   tare         -     stable\n");
     EXPECT_EQ(Ctl({"zero"}).status, 0);
+}
+
+// Every failure names the cause the driver logged during the call, in the message and in the JSON object.
+TEST_F(ScalectlTest, EachFailureNamesItsCause) {
+    const auto expectCause = [&](std::vector<std::string> args, int status, const std::string& name,
+                                 const std::string& cause) {
+        const auto human = Ctl(args);
+        ExpectFailure(human, status, name);
+        EXPECT_NE(human.err.find(cause), std::string::npos) << human.err;
+        args.insert(args.begin(), "--json");
+        const auto json = Ctl(args);
+        EXPECT_EQ(json.status, status);
+        const auto lines = Lines(json.out);
+        ASSERT_EQ(lines.size(), 1u) << json.out;
+        const auto object = ParseJson(lines[0]);
+        EXPECT_EQ(object.get<int>("code"), status);
+        EXPECT_EQ(object.get<std::string>("name"), name);
+        EXPECT_FALSE(object.get<std::string>("description").empty());
+        EXPECT_NE(object.get<std::string>("cause").find(cause), std::string::npos) << lines[0];
+    };
+    expectCause({"device", "remove", "1"}, 36, "LogicDeviceJSONError", "the last logic device cannot be removed");
+
+    const auto before = ReadFile(DeviceFile());
+    expectCause({"device", "add", "--name", "\xff\xfe bad", "--port", "/dev/ttyS1"}, 18, "ParamValueUnsupported",
+                "is not valid UTF-8");
+    EXPECT_EQ(ReadFile(DeviceFile()), before) << "a refused value changes nothing";
+
+    const auto plain = appData_.path() / "plain-file";
+    std::ofstream(plain) << "x";
+    AddCurrent({"--port", plain.string(), "--name", "a\x1b]0;owned\x07"});
+    expectCause({"weight"}, 4, "ConnectionError", plain.string() + " is not a serial port");
+    const auto table = Ctl({"devices"});
+    EXPECT_NE(table.out.find("a\\x1b]0;owned\\x07"), std::string::npos) << table.out;
+    EXPECT_EQ(table.out.find('\x1b'), std::string::npos) << "a name drove the terminal";
+
+    std::string full = "{\"devices\": {";
+    for (int id = 1; id <= 101; ++id) {
+        full += (id > 1 ? ", \"" : "\"") + std::to_string(id) +
+                "\": {\"is-current\": \"false\", \"name\": \"n\", \"connection-type\": \"TCP\", \"end-point\": "
+                "\"10.0.0.1\", \"baud-rate\": \"9600\", \"model\": \"auto\", \"protocol\": \"auto\"}";
+    }
+    std::ofstream(DeviceFile()) << full << "}}";
+    expectCause({"device", "add", "--port", "/dev/ttyS1"}, 36, "LogicDeviceJSONError", "at most 101 logic devices");
+
+    std::ofstream(DeviceFile()) << "{\"devices\": {\"1\": {\"is-current\": \"true\", \"name\": \"bad \xff\"}}}";
+    expectCause({"devices"}, 36, "LogicDeviceJSONError", DeviceFile().string() + " holds invalid UTF-8 at byte ");
+}
+
+// The folder of the file cannot be written: the cause names it. Root writes anywhere, so the command then
+// runs as nobody.
+TEST_F(ScalectlTest, AFolderThatCannotBeWrittenIsNamed) {
+    ASSERT_EQ(Ctl({"devices"}).status, 0);
+    const auto folder = DeviceFile().parent_path();
+    namespace fs = std::filesystem;
+    fs::permissions(appData_.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(folder.parent_path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(DeviceFile(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    fs::permissions(folder / "logs", fs::perms::all);
+    for (const auto& entry : fs::directory_iterator(folder / "logs")) fs::permissions(entry.path(), fs::perms::all);
+    fs::permissions(folder,
+                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+    std::vector<std::string> args = {SCALECTL_PATH, "device", "add", "--port", "/dev/ttyS1"};
+    if (::geteuid() == 0)
+        args.insert(args.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    const auto refused = testsupport::Run(args, Env());
+    fs::permissions(folder, fs::perms::owner_all);
+    ExpectFailure(refused, 33, "UnableToOpenFile");
+    EXPECT_NE(refused.err.find("the folder cannot be written: " + folder.string()), std::string::npos) << refused.err;
+}
+
+// Programs adding, renaming and removing logic devices side by side: nothing confirmed is lost.
+TEST_F(ScalectlTest, ProgramsChangingDevicesAtOnceLoseNothing) {
+    ASSERT_EQ(Ctl({"devices"}).status, 0);
+    for (const auto& [processes, adds] : {std::pair{2, 30}, std::pair{4, 25}}) {
+        std::ofstream(DeviceFile()) << "{\"devices\": {\"1\": {\"is-current\": \"true\", \"name\": \"one\", "
+                                       "\"connection-type\": \"TCP\", \"end-point\": \"10.0.0.1\", \"baud-rate\": "
+                                       "\"9600\", \"model\": \"auto\", \"protocol\": \"auto\"}}}";
+        // Each loop adds its devices, renames the first and removes the second it added.
+        const std::string loop =
+            "set -e; for i in $(seq " + std::to_string(adds) +
+            "); do id=$(\"$0\" --json device add --name \"p$1-$i\" --port /dev/ttyS1 | tr -dc 0-9); "
+            "[ $i = 1 ] && first=$id; [ $i = 2 ] && second=$id; done; "
+            "\"$0\" device set $first name \"p$1-1-renamed\" >/dev/null; "
+            "\"$0\" device remove $second >/dev/null";
+        std::vector<std::unique_ptr<ChildProcess>> loops;
+        for (int p = 0; p < processes; ++p) {
+            loops.push_back(std::make_unique<ChildProcess>(
+                std::vector<std::string>{"/bin/sh", "-c", loop, SCALECTL_PATH, std::to_string(p)}, Env()));
+        }
+        for (auto& child : loops) {
+            const auto done = child->Finish(120s);
+            EXPECT_EQ(done.status, 0) << done.err;
+        }
+        ptree file = ParseJson(ReadFile(DeviceFile()));
+        std::set<std::string> names;
+        for (const auto& [id, device] : file.get_child("devices")) names.insert(device.get<std::string>("name"));
+        EXPECT_EQ(file.get_child("devices").size(), names.size()) << "a name twice, or an id twice";
+        EXPECT_EQ(names.size(), static_cast<std::size_t>(1 + processes * (adds - 1)));
+        for (int p = 0; p < processes; ++p) {
+            const auto prefix = "p" + std::to_string(p) + "-";
+            EXPECT_TRUE(names.contains(prefix + "1-renamed"));
+            EXPECT_FALSE(names.contains(prefix + "2"));
+            for (int i = 3; i <= adds; ++i) EXPECT_TRUE(names.contains(prefix + std::to_string(i))) << prefix << i;
+        }
+        std::printf("%d scalectl loops x %d adds -> %zu devices in the file (1 + %d added - %d removed)\n", processes,
+                    adds, file.get_child("devices").size(), processes * adds, processes);
+    }
+}
+
+// A value that holds a control character never reaches the scale: the simulator's byte log shows no set.
+TEST_F(ScalectlTest, ControlCharactersNeverReachTheScale) {
+    const auto log = appData_.path() / "sim.log";
+    {
+        SimProcess sim({"--pty", "--protocol", "pos", "--pro", "--log"}, log.string());
+        AddCurrent({"--port", sim.endpoint()});
+        const auto refused = Ctl({"set", "sern", "1\r\nSdiv5"});
+        ExpectFailure(refused, 18, "ParamValueUnsupported");
+        EXPECT_NE(refused.err.find("control character 0x0d"), std::string::npos) << refused.err;
+        EXPECT_EQ(sim.Setting("div"), "1");
+    }
+    const auto bytes = ReadFile(log);
+    EXPECT_NE(bytes.find("rx: "), std::string::npos) << "the open was logged";
+    EXPECT_EQ(bytes.find("53 73 65 72 6e"), std::string::npos) << "\"Ssern\" was sent:\n" << bytes;
+    EXPECT_EQ(bytes.find("53 64 69 76"), std::string::npos) << "\"Sdiv\" was sent:\n" << bytes;
+}
+
+// weight --watch keeps watching: through a bad frame, a line that comes back, a scale that stays gone.
+TEST_F(ScalectlTest, WatchGoesOnThroughBadFramesAndLostLines) {
+    const auto link = appData_.path() / "scale-link";
+    auto sim =
+        std::make_unique<SimProcess>(std::vector<std::string>{"--pty", "--link", link.string(), "--protocol", "pos"});
+    AddCurrent({"--port", link.string()});
+    sim->Control({"weight 1500", "stable 1"});
+    auto watcher = StartCtl({"weight", "--watch", "--interval", "100"});
+    ASSERT_TRUE(watcher->ReadLine(10s)) << "no first reading";
+
+    sim->Control({"corrupt-checksum"});
+    std::this_thread::sleep_for(500ms);
+    sim->Control({"drop"});
+    std::this_thread::sleep_for(2s);
+    sim->Control({"weight 2500"});
+    bool back = false;
+    for (const auto until = std::chrono::steady_clock::now() + 10s;
+         !back && std::chrono::steady_clock::now() < until;) {
+        const auto line = watcher->ReadLine(1s);
+        back = line && line->find("2.500 kg") != std::string::npos;
+    }
+    EXPECT_TRUE(back) << "no reading after the line came back";
+
+    sim.reset();  // the scale is gone for good
+    std::this_thread::sleep_for(3500ms);
+    watcher->Signal(SIGINT);
+    const auto stopped = watcher->Finish(5s);
+    EXPECT_EQ(stopped.status, 0) << stopped.err;
+    const auto lines = Lines(stopped.err);
+    const auto count = [&](const std::string& text) {
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    };
+    EXPECT_GE(count("error ") - count("reopening once a second"), 1) << "the bad frame is one line:\n" << stopped.err;
+    EXPECT_EQ(count("reopening once a second"), 2) << stopped.err;
+    EXPECT_EQ(count("the scale answers again"), 1) << stopped.err;
 }
 
 }  // namespace

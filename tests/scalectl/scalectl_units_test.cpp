@@ -8,6 +8,7 @@
 #include "ctl-error.h"
 #include "device-fields.h"
 #include "json-line.h"
+#include "log-cause.h"
 #include "native-keys.h"
 #include "text-table.h"
 #include "weight-reading.h"
@@ -164,6 +165,26 @@ TEST(InputChecks, NumbersFieldsAndEndPoints) {
     EXPECT_TRUE(IsTcpEndPoint("127.0.0.1:5001"));
     EXPECT_FALSE(IsTcpEndPoint("127.0.0.1:"));
     EXPECT_FALSE(IsTcpEndPoint(":77"));
+}
+
+TEST(LogCause, ErrorLinesGiveTheirTextAndControlsAreEscaped) {
+    EXPECT_EQ(
+        CauseOfLogLine("[2026-12-07 00:30:35.123] [error] Norvell::Balvex::Driver::logic-devices, "
+                       "LogicDeviceManager::AddLogicDevice(), device limit is reached: at most 101 logic devices"),
+        "device limit is reached: at most 101 logic devices");
+    EXPECT_EQ(CauseOfLogLine("[2026-12-07 00:30:35.123] [error] Norvell::Balvex::Driver::serial-port-connection, "
+                             "SerialPortConnection::Open(...), port /dev/pts/3 is held by another program: busy"),
+              "port /dev/pts/3 is held by another program: busy");
+    EXPECT_EQ(CauseOfLogLine("[2026-12-07 00:30:35.123] [error] Norvell::Balvex::Driver::device, "
+                             "Device::Open(ip: 1.2.3.4, socket: 77), can't connect"),
+              "Device::Open(ip: 1.2.3.4, socket: 77), can't connect");
+    EXPECT_EQ(CauseOfLogLine("[2026-12-07 00:30:35.123] [info] Norvell::Balvex::Driver::device, text"), "");
+    EXPECT_EQ(CauseOfLogLine("[2026-12-07 00:30:35.123] [error] Norvell::Balvex::Driver::driver-native, "
+                             "Driver::open(), ended with ConnectionError"),
+              "");
+    EXPECT_EQ(CauseOfLogLine("Byte vector: 0x01"), "");
+    EXPECT_EQ(EscapeControls("a\x1b[31m\r\n\x7f\xc2\x9b Весы"), "a\\x1b[31m\\x0d\\x0a\\x7f\\u009b Весы");
+    EXPECT_EQ(FormatTable({{"a\tb", "c"}}), "a\\x09b  c\n");
 }
 
 }  // namespace

@@ -47,9 +47,9 @@ constexpr long long kMaxMs = 600000;
 
 std::string Control::Summary() {
     return "commands: weight N | tare N | stable 0|1 | settle N | mute [KEY] | zero auto|0|1 | overload 0|1 | unit "
-           "kg|g|lb | silent 0|1 | "
-           "corrupt-checksum | nak [N] | stray [N] | split [MS] | delay MS | drop | set KEY VALUE | get KEY | "
-           "protocol pos|cas|cas-active|oka | pro 0|1 | interval MS | status | help | quit";
+           "kg|g|lb | silent 0|1 | corrupt-checksum | nak [N] | stray [N] | stray-digits [N] | split [MS] | "
+           "delay MS | drop | set KEY VALUE | get KEY | protocol pos|cas|cas-active|oka | pro 0|1 | interval MS | "
+           "status | help | quit";
 }
 
 ControlResult Control::Execute(std::string_view line) {
@@ -122,10 +122,11 @@ std::string Control::Run(std::string_view command, std::string_view args, bool& 
         faults_.drop = true;
         return kOk;
     }
-    if (command == "nak" || command == "stray") {
+    if (command == "nak" || command == "stray" || command == "stray-digits") {
         auto count = CountOr(args, command == "nak" ? 1 : 3, 1000);
         if (!count) return Error("expected a count");
         (command == "nak" ? faults_.nak_count : faults_.stray_count) = static_cast<int>(*count);
+        if (command != "nak") faults_.stray_digits = command == "stray-digits";
         return kOk;
     }
     if (command == "split" || command == "delay" || command == "interval") {

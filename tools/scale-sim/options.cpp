@@ -119,6 +119,7 @@ or the value). End of input quits unless --stay is given.
   corrupt-checksum  invert the checksum of the next reply that has one (POS, CAS)
   nak [N]           answer the next N enquiries (ENQ) with NAK (default 1)
   stray [N]         put N stray bytes (A5) before the next reply (default 3)
+  stray-digits [N]  the same with ASCII digits 1, 2, 3, ... as the stray bytes
   split [MS]        send the next reply in two halves MS ms apart (default 50)
   delay MS          hold the next reply back MS ms
   drop              send half of the next reply, then cut the line: TCP closes the host's socket;

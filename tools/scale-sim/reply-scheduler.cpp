@@ -38,7 +38,11 @@ void ReplyScheduler::SubmitData(Reply reply, Clock::time_point start) {
         faults_.corrupt_checksum = false;
     }
     if (faults_.stray_count > 0) {
-        bytes.insert(bytes.begin(), static_cast<std::size_t>(faults_.stray_count), kStrayByte);
+        Bytes stray(static_cast<std::size_t>(faults_.stray_count), kStrayByte);
+        // Digits are the noise that, misread, still looks like a weight.
+        if (std::exchange(faults_.stray_digits, false))
+            for (std::size_t i = 0; i < stray.size(); ++i) stray[i] = static_cast<std::uint8_t>('1' + i % 9);
+        bytes.insert(bytes.begin(), stray.begin(), stray.end());
         faults_.stray_count = 0;
     }
     start += std::chrono::milliseconds(std::exchange(faults_.delay_ms, 0));

@@ -20,6 +20,7 @@ struct Faults {
     bool corrupt_checksum = false;      // next reply that has a checksum gets it inverted
     int nak_count = 0;                  // the next N enquiries are answered NAK
     int stray_count = 0;                // next reply is preceded by N stray bytes
+    bool stray_digits = false;          // the stray bytes are ASCII digits instead of A5
     std::optional<int> split_pause_ms;  // next reply goes out in two halves with this pause
     int delay_ms = 0;                   // next reply waits this long
     bool drop = false;                  // next reply stops half-way and the line is cut

@@ -2,13 +2,15 @@
 
 #include <iostream>
 
+#include "log-cause.h"
+
 namespace scalectl {
 
 void Context::Emit(const JsonLine& json, const std::string& human) const {
     if (options.json) {
         std::cout << json.str() << '\n';
     } else if (!human.empty()) {
-        std::cout << human << '\n';
+        std::cout << EscapeControls(human) << '\n';
     }
     std::cout.flush();
 }

@@ -31,6 +31,7 @@ public:
     // The scale.
     void Open(driver::LogicDeviceId id);
     void Close();
+    bool IsOpen();
     std::string Protocol();
     void Execute(driver::Command command);
     std::string Param(driver::ParamType param);

@@ -63,6 +63,20 @@ std::string ErrorLine(driver::ErrorCase ecase, std::int32_t language, std::strin
     return line;
 }
 
+JsonLine ErrorJson(driver::ErrorCase ecase, std::int32_t language, std::string_view cause) {
+    const auto number = static_cast<std::int32_t>(ecase);
+    std::wstring description;
+    get_error_case_description(ecase, language, description);
+    JsonLine json;
+    json.Integer("code", number).Text("name", ErrorCaseName(number)).Text("description", ToUtf8(description));
+    if (cause.empty()) {
+        json.Null("cause");
+    } else {
+        json.Text("cause", cause);
+    }
+    return json;
+}
+
 int ExitStatus(driver::ErrorCase ecase) {
     const auto number = static_cast<std::int32_t>(ecase);
     if (number == 0) return 0;

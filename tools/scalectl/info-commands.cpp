@@ -55,10 +55,13 @@ driver::LoggingSettings ParseLogSettings(const std::vector<std::string>& assignm
 
 void Log(const Context& context, const std::vector<std::string>& assignments) {
     const auto changes = ParseLogSettings(assignments);
+    MarkLog();
     if (!changes.empty()) Check(change_logging_config_file(changes), "cannot write the logging settings");
     driver::LoggingSettings settings;
+    MarkLog();
     Check(get_data_from_log_config_file(settings), "cannot read the logging settings");
     std::string folder;
+    MarkLog();
     Check(GetLoggingPath(folder));
     if (context.options.json) {
         JsonLine json;
@@ -74,6 +77,7 @@ void Log(const Context& context, const std::vector<std::string>& assignments) {
 
 void Version(const Context& context) {
     std::string driverVersion;
+    MarkLog();
     Check(GetCurrentVersion(driverVersion));
     context.Emit(JsonLine().Text("scalectl", SCALECTL_VERSION).Text("driver", driverVersion),
                  TableText({{"scalectl", SCALECTL_VERSION}, {"driver", driverVersion}}));

@@ -6,12 +6,19 @@
 #include "context.h"
 #include "ctl-error.h"
 #include "error-text.h"
+#include "log-cause.h"
 
 namespace {
 
-int Fail(const scalectl::Context& context, driver::ErrorCase ecase, const std::string& detail) {
+// One line on standard error: the code, its description and the cause; with --json also one object on
+// standard output, so a script reading the results sees the failure in the same stream.
+int Fail(const scalectl::Context& context, driver::ErrorCase ecase, const std::string& cause) {
+    const std::string shown = scalectl::EscapeControls(cause);
+    if (context.options.json) {
+        std::cout << scalectl::ErrorJson(ecase, context.options.Language(), shown).str() << '\n';
+    }
     std::cout.flush();
-    std::cerr << scalectl::ErrorLine(ecase, context.options.Language(), detail) << std::endl;
+    std::cerr << scalectl::ErrorLine(ecase, context.options.Language(), shown) << std::endl;
     return scalectl::ExitStatus(ecase);
 }
 
@@ -61,7 +68,7 @@ int main(int argc, char** argv) {
         context.action();
         return 0;
     } catch (const scalectl::CtlError& e) {
-        return Fail(context, e.ecase(), e.detail());
+        return Fail(context, e.ecase(), e.cause());
     } catch (const std::exception& e) {
         return Fail(context, driver::ErrorCase::UnknownExceptionWasCaught, e.what());
     }

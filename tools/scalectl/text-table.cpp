@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "log-cause.h"
+
 namespace scalectl {
 
 std::size_t DisplayWidth(std::string_view text) {
@@ -9,7 +11,12 @@ std::size_t DisplayWidth(std::string_view text) {
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-std::string FormatTable(const std::vector<TableRow>& rows) {
+std::string FormatTable(const std::vector<TableRow>& given) {
+    // A stored name may hold anything: control characters are shown, never sent to the terminal.
+    std::vector<TableRow> rows = given;
+    for (auto& row : rows) {
+        for (auto& cell : row) cell = EscapeControls(cell);
+    }
     std::vector<std::size_t> widths;
     for (const auto& row : rows) {
         if (widths.size() < row.size()) widths.resize(row.size(), 0);

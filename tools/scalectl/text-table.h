@@ -8,6 +8,7 @@ namespace scalectl {
 
 using TableRow = std::vector<std::string>;
 
+// Control characters in cells are escaped (EscapeControls).
 // Rows as left-aligned columns two blanks apart, each line ending in a line feed; no trailing blanks.
 // Widths count characters, not bytes, so UTF-8 texts line up.
 std::string FormatTable(const std::vector<TableRow>& rows);

@@ -8,7 +8,9 @@
 #include "context.h"
 #include "ctl-error.h"
 #include "driver-session.h"
+#include "error-text.h"
 #include "interrupt.h"
+#include "log-cause.h"
 #include "weight-reading.h"
 
 namespace scalectl {
@@ -90,13 +92,43 @@ void ReadWeight(const Context& context, const WeightOptions& options) {
 
     WeightReading reading;
     bool drawn = false;
+    bool lost = false;
+    const auto endLine = [&] {
+        if (drawn) std::cout << std::endl;
+        drawn = false;
+    };
     for (unsigned done = 0; endless || done < count; ++done) {
-        if (done > 0) SleepUnlessInterrupted(std::chrono::milliseconds(options.interval));
+        if (done > 0) SleepUnlessInterrupted(std::chrono::milliseconds(lost ? 1000u : options.interval));
         if (InterruptGuard::Requested()) break;
         try {
+            if (lost) {
+                session.Close();
+                session.Open(scale.id());
+                lost = false;
+                endLine();
+                std::cerr << "the scale answers again" << std::endl;
+            }
             Decode(family, ReadRaw(session, family), maxWeight, reading);
+        } catch (const CtlError& error) {
+            endLine();
+            if (!options.watch) throw;
+            if (lost) continue;  // still gone: one line said so
+            // --watch keeps watching: a bad reading is one line, a lost line is reopened once a second.
+            const auto ecase = error.ecase();
+            if (ecase == driver::ErrorCase::UnableToOpenSerialPort ||
+                (ecase == driver::ErrorCase::ConnectionError && !session.IsOpen())) {
+                lost = true;
+                std::cerr << ErrorLine(ecase, context.options.Language(), EscapeControls(error.cause()))
+                          << "; the line is lost, reopening once a second" << std::endl;
+            } else if (context.options.json) {
+                std::cout << ErrorJson(ecase, context.options.Language(), EscapeControls(error.cause())).str()
+                          << std::endl;
+            } else {
+                std::cerr << ErrorLine(ecase, context.options.Language(), EscapeControls(error.cause())) << std::endl;
+            }
+            continue;
         } catch (...) {
-            if (drawn) std::cout << std::endl;
+            endLine();
             throw;
         }
         if (redraw) {
@@ -106,7 +138,7 @@ void ReadWeight(const Context& context, const WeightOptions& options) {
             context.Emit(JsonReading(reading), HumanLine(reading));
         }
     }
-    if (drawn) std::cout << std::endl;
+    endLine();
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+# What `cmake --install` lays out. Programs in bin and the private folder find their libraries
+# through $ORIGIN-relative run paths, so an installed tree works wherever it is unpacked.
+# Rules for targets another part of the tree may not build yet are guarded by if(TARGET ...).
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+# libdriver.so, its private library, the facade and the real terminal travel together: the
+# terminal loads the facade from its own folder and the facade binds the driver by name.
+set(PONDERIX_PRIVATE_LIBDIR "${CMAKE_INSTALL_LIBDIR}/ponderix")
+file(RELATIVE_PATH PONDERIX_BIN_TO_PRIVATE "${CMAKE_INSTALL_FULL_BINDIR}"
+     "${CMAKE_INSTALL_FULL_LIBDIR}/ponderix")
+set(PONDERIX_MANDIR "${CMAKE_INSTALL_MANDIR}/man1")
+
+# ---- Libraries and programs ------------------------------------------------------------------
+
+# The private library beside libdriver.so is found through $ORIGIN.
+set_target_properties(driver PROPERTIES INSTALL_RPATH "$ORIGIN")
+install(TARGETS driver LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+if(TARGET driver_internal)
+  set_target_properties(driver_internal PROPERTIES INSTALL_RPATH "$ORIGIN")
+  install(TARGETS driver_internal LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/driver/include/driver/driver.h
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ponderix)
+
+set_target_properties(scalectl PROPERTIES INSTALL_RPATH "$ORIGIN/${PONDERIX_BIN_TO_PRIVATE}")
+install(TARGETS scalectl scale-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The terminal records the facade's SHA-256 at build time, so neither file may be touched on the
+# way to the install folder: both carry their install run path from the start.
+if(TARGET permanent)
+  set_target_properties(permanent PROPERTIES INSTALL_RPATH "$ORIGIN" BUILD_WITH_INSTALL_RPATH ON)
+  install(TARGETS permanent LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+endif()
+if(TARGET weighdesk)
+  set_target_properties(weighdesk PROPERTIES INSTALL_RPATH "$ORIGIN" BUILD_WITH_INSTALL_RPATH ON)
+  install(TARGETS weighdesk RUNTIME DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+
+  set(_link_dir ${CMAKE_CURRENT_BINARY_DIR}/install-links)
+  file(MAKE_DIRECTORY ${_link_dir})
+  file(CREATE_LINK ${PONDERIX_BIN_TO_PRIVATE}/weighdesk ${_link_dir}/weighdesk SYMBOLIC)
+  install(FILES ${_link_dir}/weighdesk DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+  install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.1 DESTINATION ${PONDERIX_MANDIR})
+endif()
+
+# ---- Manual pages of the command-line tools, from their --help -------------------------------
+
+find_program(HELP2MAN help2man REQUIRED)
+function(ponderix_manual_page target description)
+  set(page ${CMAKE_CURRENT_BINARY_DIR}/man/${target}.1)
+  add_custom_command(
+    OUTPUT ${page}
+    # A private APPDATA: running the tool must not leave files in the builder's home.
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/man/appdata
+    COMMAND ${CMAKE_COMMAND} -E env APPDATA=${CMAKE_CURRENT_BINARY_DIR}/man/appdata
+            ${HELP2MAN} --no-info --no-discard-stderr --name=${description}
+            --version-string=${PROJECT_VERSION} --output=${page} $<TARGET_FILE:${target}>
+    DEPENDS ${target}
+    COMMENT "Manual page of ${target}"
+    VERBATIM)
+  add_custom_target(${target}-man ALL DEPENDS ${page})
+  install(FILES ${page} DESTINATION ${PONDERIX_MANDIR})
+endfunction()
+ponderix_manual_page(scalectl "configure and read retail weighing scales through libdriver.so")
+ponderix_manual_page(scale-sim "a simulated retail weighing scale on a pseudo-terminal or TCP")
+
+# ---- The CMake package and the pkg-config file for callers of libdriver.so -------------------
+
+set(PONDERIX_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/Ponderix")
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/PonderixConfig.cmake.in
+                              ${CMAKE_CURRENT_BINARY_DIR}/PonderixConfig.cmake
+                              INSTALL_DESTINATION ${PONDERIX_CMAKEDIR}
+                              PATH_VARS CMAKE_INSTALL_INCLUDEDIR PONDERIX_PRIVATE_LIBDIR)
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/PonderixConfigVersion.cmake
+                                 VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/PonderixConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/PonderixConfigVersion.cmake
+        DESTINATION ${PONDERIX_CMAKEDIR})
+
+# The .pc file finds the prefix from its own place, so the same file serves /usr, /usr/local and
+# a test prefix.
+file(RELATIVE_PATH PONDERIX_PC_TO_PREFIX "${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig" "${CMAKE_INSTALL_PREFIX}")
+string(REGEX REPLACE "/$" "" PONDERIX_PC_TO_PREFIX "${PONDERIX_PC_TO_PREFIX}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/ponderix-driver.pc.in ${CMAKE_CURRENT_BINARY_DIR}/ponderix-driver.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ponderix-driver.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -1,0 +1,28 @@
+# The Debian package `ponderix`, built by CPack from the install rules (scripts/package).
+# Nothing is stripped: the terminal has recorded the facade's hash, and the files go into the
+# package exactly as they were built.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ponderix)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Norvell")
+set(CPACK_PACKAGE_CONTACT "Ponderix developers <ponderix@norvell.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "drivers and tools for retail weighing scales")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "libdriver.so speaks the scale's native service protocol and the retail protocols\n"
+  "POS, CAS, CAS active and OKA over a serial port or TCP, detects the protocol of a\n"
+  "scale and keeps stored connection configurations. The package holds the library\n"
+  "with its header, CMake package and pkg-config file, the command-line tool\n"
+  "scalectl, the scale simulator scale-sim and the Qt terminal weighdesk.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES OFF)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# dpkg-shlibdeps computes Depends; it runs inside the staging folder, where the private
+# libraries are found by their relative path.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CPACK_PACKAGING_INSTALL_PREFIX}/${PONDERIX_PRIVATE_LIBDIR}")
+string(REGEX REPLACE "^/" "" CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS}")
+
+include(CPack)
