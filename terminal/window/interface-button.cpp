@@ -1,9 +1,6 @@
 #include "interface-button.h"
 
-#include <QIcon>
-#include <QPixmap>
-
-#include "window-look.h"
+#include "look.h"
 
 namespace weighdesk {
 
@@ -12,25 +9,13 @@ QString interfaceButtonText(const ConnectionParams& scale) {
         .arg(scale.model, QString::number(scale.maxWeight), scale.division, scale.serialNumber, scale.port);
 }
 
-void setNamedIcon(QAbstractButton* button, const QString& name, bool small) {
-    const QPixmap picture(QStringLiteral(":%1%2.svg").arg(name, small ? "_mini" : ""));
-    if (picture.isNull()) return;  // the icons come with the full look
-    button->setIcon(QIcon(picture));
-    button->setIconSize(picture.size());
-}
-
-InterfaceButton::InterfaceButton(const ConnectionParams& scale, bool smallIcons, QWidget* parent)
-    : QPushButton(interfaceButtonText(scale), parent), scale_(scale), smallIcons_(smallIcons) {
-    const int height = smallIcons ? 56 : 91;
-    setFixedWidth(smallIcons ? 622 : 920);
-    setMinimumHeight(height);
-    resize(width(), height);
+InterfaceButton::InterfaceButton(const ConnectionParams& scale, look::WindowMode mode, QWidget* parent)
+    : QPushButton(interfaceButtonText(scale), parent), scale_(scale), mode_(mode) {
     setSelected(false);
 }
 
 void InterfaceButton::setSelected(bool selected) {
-    renameWidget(this, selected ? "interface_button_selected" : "interface_button");
-    setNamedIcon(this, selected ? "scale_selected" : "scale", smallIcons_);
+    look::styleDeviceButton(this, mode_, selected);
 }
 
 }  // namespace weighdesk

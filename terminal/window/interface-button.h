@@ -3,27 +3,24 @@
 #include <QPushButton>
 
 #include "connection-params.h"
+#include "window-mode.h"
 
 namespace weighdesk {
 
 class InterfaceButton : public QPushButton {
     Q_OBJECT
 public:
-    // smallIcons: every window mode but the portrait screen.
-    InterfaceButton(const ConnectionParams& scale, bool smallIcons, QWidget* parent = nullptr);
+    InterfaceButton(const ConnectionParams& scale, look::WindowMode mode, QWidget* parent = nullptr);
 
     const ConnectionParams& scale() const { return scale_; }
     void setSelected(bool selected);
 
 private:
     ConnectionParams scale_;
-    bool smallIcons_;
+    look::WindowMode mode_;
 };
 
 // "Модель: model-max.division (serial) - port"
 QString interfaceButtonText(const ConnectionParams& scale);
-
-// The icon named name in the variant of the window mode; sized to its picture.
-void setNamedIcon(QAbstractButton* button, const QString& name, bool small);
 
 }  // namespace weighdesk

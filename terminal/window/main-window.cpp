@@ -2,23 +2,27 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QTimer>
 
+#include "about-dialog.h"
+#include "calibration-pages.h"
 #include "close-report.h"
 #include "device-search.h"
 #include "error-strip.h"
-#include "info-dialog.h"
+#include "info-page.h"
+#include "look.h"
+#include "permanent.h"
 #include "scale-connection.h"
 #include "search-pages.h"
 #include "ui_main-window.h"
 #include "weighing-page.h"
 
+using Norvell::Balvex::CppWrapper::Driver;
 using Norvell::Balvex::CppWrapper::ErrorCase;
 using weighdesk::SelectedState;
+using weighdesk::look::WindowMode;
 
 namespace {
 
@@ -38,20 +42,16 @@ enum Page {
 
 constexpr int kReconnectDelayMs = 5000;
 
-weighdesk::WindowMode screenMode() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return weighdesk::windowModeFor(screen != nullptr ? screen->geometry().size() : QSize());
-}
-
 }  // namespace
 
 MainWindow::MainWindow(const std::string& port, QWidget* parent) : MainWindow(port, systemSerialPorts, parent) {}
 
 MainWindow::MainWindow(const std::string& port, SerialPortLister allPorts, QWidget* parent)
-    : QMainWindow(parent), ui_(std::make_unique<Ui::MainWindow>()), mode_(screenMode()) {
+    : QMainWindow(parent), ui_(std::make_unique<Ui::MainWindow>()), mode_(weighdesk::look::primaryScreenMode()) {
     ui_->setupUi(this);
+    weighdesk::look::apply(*this, mode_);
     buildUnits(std::move(allPorts));
-    weighdesk::applyWindowLook(*this, *ui_, mode_);
+    buildPageUnits();
     enterPage(kLoader);
     // Without a usable driver the window still opens, and says why nothing will answer.
     if (const ErrorCase ecase = connection_->state(); ecase != ErrorCase::Correct) errors_->showError(ecase);
@@ -67,9 +67,9 @@ MainWindow::~MainWindow() {
 void MainWindow::buildUnits(SerialPortLister allPorts) {
     errors_ =
         new weighdesk::ErrorStrip(ui_->w_error_message, ui_->lbl_error_messages, ui_->pb_close_error_message, this);
-    searchPages_ = new weighdesk::SearchPages(*ui_, mode_ != weighdesk::WindowMode::PortraitScreen, allPorts, this);
+    searchPages_ = new weighdesk::SearchPages(*ui_, mode_, allPorts, this);
     search_ = new DeviceSearch(std::move(allPorts), this);
-    weighing_ = new weighdesk::WeighingPage(*ui_, *errors_, mode_ == weighdesk::WindowMode::PortraitScreen, this);
+    weighing_ = new weighdesk::WeighingPage(*ui_, *errors_, mode_ == WindowMode::PortraitScreen, this);
     connection_ = std::make_unique<weighdesk::ScaleConnection>(weighdesk::RecoveryFile::besideLogFolder());
 
     connect(searchPages_, &weighdesk::SearchPages::deviceChosen, this, &MainWindow::pb_interface_clicked);
@@ -77,6 +77,24 @@ void MainWindow::buildUnits(SerialPortLister allPorts) {
     connect(search_, &DeviceSearch::set_progress_value, this, &MainWindow::gui_set_progress);
     connect(weighing_, &weighdesk::WeighingPage::connectionLost, this, &MainWindow::handleLostConnection);
     connectKeypads();
+}
+
+// The calibration and information pages talk to the scale themselves; the error strip, the page
+// flow and a lost line stay with the window.
+void MainWindow::buildPageUnits() {
+    Driver& driver = Driver::getInstanceLib();
+    auto showError = [this](ErrorCase ecase) { errors_->showError(ecase); };
+    auto lost = [this] { handleLostConnection(); };
+    weighdesk::CalibrationHooks calibrationHooks{
+        [this](const QString& text, int autoCloseMs) { errors_->showMessage(text, autoCloseMs); },
+        showError,
+        [this](int page) { enterPage(page); },
+        weighdesk::isLostConnection,
+        lost,
+        [this]() -> ConnectionParams* { return selected_ ? &*selected_ : nullptr; }};
+    calibration_ = new weighdesk::CalibrationPages(this, driver, std::move(calibrationHooks), this);
+    info_ = std::make_unique<weighdesk::InfoPage>(
+        this, driver, weighdesk::InfoHooks{showError, weighdesk::isLostConnection, lost}, mode_);
 }
 
 void MainWindow::connectKeypads() {
@@ -98,7 +116,7 @@ void MainWindow::startWithPort(const QString& port) {
     portText_ = port;
     if (port.isEmpty()) {
         ui_->lbl_loader_header->setText(QStringLiteral("Загрузка..."));
-        weighdesk::applyHeaderLook(*ui_, mode_, weighdesk::HeaderLook::Main);
+        weighdesk::look::applyHeaderLook(*this, mode_, weighdesk::look::HeaderLook::Main);
         enterPage(kSelected);
         return;
     }
@@ -108,19 +126,20 @@ void MainWindow::startWithPort(const QString& port) {
 }
 
 void MainWindow::enterPage(int page) {
+    if (page > kSelected) return;
+    // A page that could not be filled (the line was lost reading it) does not show.
+    if (!enterPageOwnStep(page)) return;
     currentPage_ = page;
     if (page == kMain) {
         weighing_->startPolling(selected_ ? selected_->protocol : QString());
     } else {
         weighing_->stopPolling();
     }
-    if (page > kSelected) return;
-    enterPageOwnStep(page);
     ui_->pb_menu->setVisible(page == kMain);
     ui_->sw_window_manager->setCurrentIndex(page);
 }
 
-void MainWindow::enterPageOwnStep(int page) {
+bool MainWindow::enterPageOwnStep(int page) {
     switch (page) {
         case kLoader:
             ui_->progress_loader->setValue(0);
@@ -140,10 +159,18 @@ void MainWindow::enterPageOwnStep(int page) {
             portText_.clear();
             setSelectedState(SelectedState::Idle);
             break;
+        case kCalibration:
+            calibration_->enterPasswordPage();
+            break;
+        case kCalibrationWeight:
+            calibration_->enterWeightPage();
+            break;
+        case kInfo:
+            return info_->load();
         default:
-            // The calibration and information pages get their entries and readings with their behaviour.
             break;
     }
+    return true;
 }
 
 void MainWindow::setSelectedState(SelectedState state) {
@@ -185,7 +212,7 @@ void MainWindow::devices_search_finished(std::optional<QList<ConnectionParams>> 
 }
 
 void MainWindow::foundByAutoSearch(const QList<ConnectionParams>& found) {
-    weighdesk::applyHeaderLook(*ui_, mode_, weighdesk::HeaderLook::Main);
+    weighdesk::look::applyHeaderLook(*this, mode_, weighdesk::look::HeaderLook::Main);
     if (found.isEmpty()) {
         enterPage(kSelected);
         return;
@@ -307,9 +334,7 @@ void MainWindow::on_pb_exit_clicked() {
 }
 
 void MainWindow::on_pb_about_clicked() {
-    auto* dialog = new weighdesk::InfoDialog(this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->exec();
+    info_dialog::showAbout(mode_ == WindowMode::Desktop, weighdesk::look::usesSmallLook(mode_), this);
 }
 
 void MainWindow::on_pb_calibration_clicked() {
@@ -348,51 +373,54 @@ void MainWindow::on_pb_close_error_message_clicked() {
     errors_->hide();
 }
 
-// The password check and the two calibration steps come with the calibration pages.
-void MainWindow::on_pb_calibration_begin_clicked() {}
-void MainWindow::on_pb_calibration_zero_clicked() {}
-void MainWindow::on_pb_calibration_weight_clicked() {}
+void MainWindow::on_pb_calibration_begin_clicked() {
+    calibration_->checkPassword();
+}
+void MainWindow::on_pb_calibration_zero_clicked() {
+    calibration_->calibrateZero();
+}
+void MainWindow::on_pb_calibration_weight_clicked() {
+    calibration_->calibrateWeight();
+}
 
-// ---- Keypads: they type into the entry of page 5 or 7, which come with the calibration pages.
+// ---- Keypads: they type into the entry of page 5 or 7.
 
 void MainWindow::pb_1_clicked() {
-    typeKey("1");
+    calibration_->pressDigit(1);
 }
 void MainWindow::pb_2_clicked() {
-    typeKey("2");
+    calibration_->pressDigit(2);
 }
 void MainWindow::pb_3_clicked() {
-    typeKey("3");
+    calibration_->pressDigit(3);
 }
 void MainWindow::pb_4_clicked() {
-    typeKey("4");
+    calibration_->pressDigit(4);
 }
 void MainWindow::pb_5_clicked() {
-    typeKey("5");
+    calibration_->pressDigit(5);
 }
 void MainWindow::pb_6_clicked() {
-    typeKey("6");
+    calibration_->pressDigit(6);
 }
 void MainWindow::pb_7_clicked() {
-    typeKey("7");
+    calibration_->pressDigit(7);
 }
 void MainWindow::pb_8_clicked() {
-    typeKey("8");
+    calibration_->pressDigit(8);
 }
 void MainWindow::pb_9_clicked() {
-    typeKey("9");
+    calibration_->pressDigit(9);
 }
 void MainWindow::pb_0_clicked() {
-    typeKey("0");
+    calibration_->pressDigit(0);
 }
 void MainWindow::pb_00_clicked() {
-    typeKey("00");
+    calibration_->pressDoubleZero();
 }
 void MainWindow::pb_erase_clicked() {
-    typeKey(QString());
+    calibration_->pressErase();
 }
-
-void MainWindow::typeKey(const QString& /*key*/) {}
 
 // ---- Window events
 
@@ -408,16 +436,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    if (key == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Escape) {
         escapePressed();
-    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        enterPressed();
-    } else if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        if (currentPage_ == kCalibration || currentPage_ == kCalibrationWeight) typeKey(QString(QChar(key)));
-    } else if (key == Qt::Key_Backspace) {
-        if (currentPage_ == kCalibration || currentPage_ == kCalibrationWeight) typeKey(QString());
-    } else {
+    } else if (!calibration_->handleKey(event->key())) {
+        // Digits, Backspace, Return and Enter belong to the calibration pages only.
         QMainWindow::keyPressEvent(event);
     }
 }
@@ -436,36 +458,17 @@ void MainWindow::escapePressed() {
     }
 }
 
-void MainWindow::enterPressed() {
-    switch (currentPage_) {
-        case kCalibration:
-            on_pb_calibration_begin_clicked();
-            break;
-        case kCalibrationZero:
-            on_pb_calibration_zero_clicked();
-            break;
-        case kCalibrationWeight:
-            on_pb_calibration_weight_clicked();
-            break;
-        case kCalibrationResult:
-            enterPage(kMenu);
-            break;
-        default:
-            break;
-    }
-}
-
 void MainWindow::mousePressEvent(QMouseEvent* event) {
-    if (mode_ != weighdesk::WindowMode::Desktop) return;
+    if (mode_ != WindowMode::Desktop) return;
     dragging_ = true;
     pressPosition_ = event->position().toPoint();
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (mode_ != weighdesk::WindowMode::Desktop || !dragging_) return;
+    if (mode_ != WindowMode::Desktop || !dragging_) return;
     move(pos() + event->position().toPoint() - pressPosition_);
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* /*event*/) {
-    if (mode_ == weighdesk::WindowMode::Desktop) dragging_ = false;
+    if (mode_ == WindowMode::Desktop) dragging_ = false;
 }

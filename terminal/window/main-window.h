@@ -10,7 +10,7 @@
 #include "connection-params.h"
 #include "cpp-wrapper-defines.h"
 #include "search-devices.h"
-#include "window-look.h"
+#include "window-mode.h"
 
 class DeviceSearch;
 
@@ -19,7 +19,9 @@ class MainWindow;
 }
 
 namespace weighdesk {
+class CalibrationPages;
 class ErrorStrip;
+class InfoPage;
 class ScaleConnection;
 class SearchPages;
 class WeighingPage;
@@ -36,7 +38,7 @@ public:
     ~MainWindow() override;
 
     int currentPage() const { return currentPage_; }
-    weighdesk::WindowMode windowMode() const { return mode_; }
+    weighdesk::look::WindowMode windowMode() const { return mode_; }
     const std::optional<ConnectionParams>& selectedScale() const { return selected_; }
     weighdesk::ErrorStrip& errorStrip() { return *errors_; }
 
@@ -93,26 +95,27 @@ protected:
 
 private:
     void buildUnits(SerialPortLister allPorts);
+    void buildPageUnits();
     void connectKeypads();
     void startWithPort(const QString& port);
     void enterPage(int page);
-    void enterPageOwnStep(int page);
+    bool enterPageOwnStep(int page);
     void setSelectedState(weighdesk::SelectedState state);
     bool connectSelected();
     void goToMainPage();
     void foundByAutoSearch(const QList<ConnectionParams>& found);
     void handleLostConnection();
-    void typeKey(const QString& key);
     void escapePressed();
-    void enterPressed();
 
     std::unique_ptr<Ui::MainWindow> ui_;
-    weighdesk::WindowMode mode_ = weighdesk::WindowMode::Desktop;
+    weighdesk::look::WindowMode mode_ = weighdesk::look::WindowMode::Desktop;
     weighdesk::ErrorStrip* errors_ = nullptr;
     weighdesk::SearchPages* searchPages_ = nullptr;
     weighdesk::WeighingPage* weighing_ = nullptr;
     DeviceSearch* search_ = nullptr;
     std::unique_ptr<weighdesk::ScaleConnection> connection_;
+    weighdesk::CalibrationPages* calibration_ = nullptr;
+    std::unique_ptr<weighdesk::InfoPage> info_;
 
     int currentPage_ = 0;
     std::optional<ConnectionParams> selected_;

@@ -3,13 +3,13 @@
 #include <QVBoxLayout>
 
 #include "interface-button.h"
+#include "look.h"
 #include "ui_main-window.h"
-#include "window-look.h"
 
 namespace weighdesk {
 
-SearchPages::SearchPages(Ui::MainWindow& ui, bool smallIcons, SerialPortLister allPorts, QObject* parent)
-    : QObject(parent), ui_(ui), smallIcons_(smallIcons), allPorts_(std::move(allPorts)) {}
+SearchPages::SearchPages(Ui::MainWindow& ui, look::WindowMode mode, SerialPortLister allPorts, QObject* parent)
+    : QObject(parent), ui_(ui), mode_(mode), allPorts_(std::move(allPorts)) {}
 
 void SearchPages::fillDeviceList(const QList<ConnectionParams>& found) {
     clearDeviceList();
@@ -22,7 +22,7 @@ void SearchPages::fillDeviceList(const QList<ConnectionParams>& found) {
         devicesLayout_->setSpacing(0);
     }
     for (const ConnectionParams& scale : found) {
-        auto* button = new InterfaceButton(scale, smallIcons_, ui_.sawc_connections);
+        auto* button = new InterfaceButton(scale, mode_, ui_.sawc_connections);
         connect(button, &QPushButton::clicked, this, [this, button] { select(button); });
         devicesLayout_->addWidget(button);
         buttons_ << button;
@@ -61,12 +61,14 @@ void SearchPages::setSelectedState(SelectedState state, const QString& port,
         statusName = QStringLiteral("lbl_selected_status_ready");
     }
     ui_.lbl_selected_status->setText(status);
-    renameWidget(ui_.lbl_selected_status, statusName);
+    look::setObjectNameStyled(ui_.lbl_selected_status, statusName);
     ui_.pb_selected_check->setText(busy ? QStringLiteral("Отмена") : QStringLiteral("Установить соединение"));
-    renameWidget(ui_.pb_selected_check, busy ? "pb_selected_check_cancel" : "pb_selected_check_connected");
-    renameWidget(ui_.pb_selected_autosearch, busy ? "pb_selected_autosearch_disabled" : "pb_selected_autosearch");
+    look::setObjectNameStyled(ui_.pb_selected_check, busy ? "pb_selected_check_cancel" : "pb_selected_check_connected");
+    look::setObjectNameStyled(ui_.pb_selected_autosearch,
+                              busy ? "pb_selected_autosearch_disabled" : "pb_selected_autosearch");
     const bool found = state == SelectedState::Found && checked.has_value();
-    renameWidget(ui_.pb_selected_apply, found ? "pb_selected_apply_enabled" : "pb_selected_apply_disabled");
+    look::setObjectNameStyled(ui_.pb_selected_apply,
+                              found ? "pb_selected_apply_enabled" : "pb_selected_apply_disabled");
     ui_.w_selected_data->setVisible(found);
     if (found) {
         ui_.lbl_selected_model_value->setText(
@@ -96,8 +98,8 @@ void SearchPages::select(InterfaceButton* button) {
 }
 
 void SearchPages::setRepeatFullWidth(bool full) {
-    // The layout gives the repeat key the row when the select key is hidden.
     ui_.pb_select_device->setVisible(!full);
+    look::placeSearchRepeat(*ui_.w_devices_background, mode_, full);
 }
 
 }  // namespace weighdesk

@@ -8,6 +8,7 @@
 
 #include "connection-params.h"
 #include "search-devices.h"
+#include "window-mode.h"
 
 class QVBoxLayout;
 
@@ -25,7 +26,7 @@ enum class SelectedState { Idle = 0, Checking = 1, Found = 2, AutoSearch = 3, St
 class SearchPages : public QObject {
     Q_OBJECT
 public:
-    SearchPages(Ui::MainWindow& ui, bool smallIcons, SerialPortLister allPorts, QObject* parent = nullptr);
+    SearchPages(Ui::MainWindow& ui, look::WindowMode mode, SerialPortLister allPorts, QObject* parent = nullptr);
 
     // Page 1: one button per scale in list order; a click selects it.
     void fillDeviceList(const QList<ConnectionParams>& found);
@@ -51,7 +52,7 @@ private:
     void setRepeatFullWidth(bool full);
 
     Ui::MainWindow& ui_;
-    bool smallIcons_;
+    look::WindowMode mode_;
     SerialPortLister allPorts_;
     QVBoxLayout* devicesLayout_ = nullptr;
     QList<QPointer<InterfaceButton>> buttons_;

@@ -147,7 +147,7 @@ private slots:
     }
 
     void dragMovesTheDesktopWindow() {
-        QCOMPARE(window_->windowMode(), weighdesk::WindowMode::Desktop);
+        QCOMPARE(window_->windowMode(), weighdesk::look::WindowMode::Desktop);
         const QPoint before = window_->pos();
         QTest::mousePress(window_.get(), Qt::LeftButton, {}, QPoint(5, 5));
         QMouseEvent move(QEvent::MouseMove, QPointF(45, 25), window_->mapToGlobal(QPointF(45, 25)), Qt::NoButton,
