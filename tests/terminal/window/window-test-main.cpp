@@ -17,6 +17,7 @@ std::unique_ptr<QObject> makeProtocolSwitchTest();
 std::unique_ptr<QObject> makeSearchTest();
 std::unique_ptr<QObject> makeLostConnectionTest();
 std::unique_ptr<QObject> makeUnboundDriverTest();
+std::unique_ptr<QObject> makeMenuPagesTest();
 
 namespace {
 
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
         {"search", makeSearchTest},
         {"lost-connection", makeLostConnectionTest},
         {"unbound-driver", makeUnboundDriverTest},
+        {"menu-pages", makeMenuPagesTest},
     };
     QApplication app(argc, argv);
     const std::string wanted = argc > 1 ? argv[1] : "";
