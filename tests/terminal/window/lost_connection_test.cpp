@@ -19,10 +19,9 @@ class LostConnectionTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        sim_ = std::make_unique<windowtest::SimScale>(std::vector<std::string>{"--protocol", "pos"});
-        QVERIFY(sim_->started() && sim_->control("stable 1") && sim_->control("weight 500"));
-        window_ = std::make_unique<MainWindow>(sim_->link().toStdString(), [] { return QStringList(); });
-        window_->show();
+        sim_ = windowtest::stablePosScale();
+        QVERIFY(sim_ && sim_->control("weight 500"));
+        window_ = windowtest::showOnPort(*sim_);
         QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">0.500 <"), 5000);
     }

@@ -19,11 +19,9 @@ class MenuPagesTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        sim_ = std::make_unique<windowtest::SimScale>(std::vector<std::string>{"--protocol", "pos"});
-        QVERIFY(sim_->started());
-        QVERIFY(sim_->control("stable 1"));
-        window_ = std::make_unique<MainWindow>(sim_->link().toStdString(), [] { return QStringList(); });
-        window_->show();
+        sim_ = windowtest::stablePosScale();
+        QVERIFY(sim_);
+        window_ = windowtest::showOnPort(*sim_);
         QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
         click(*window_, "pb_menu");
         QCOMPARE(page(*window_), 4);

@@ -24,11 +24,9 @@ class WeighingTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        sim_ = std::make_unique<windowtest::SimScale>(std::vector<std::string>{"--protocol", "pos"});
-        QVERIFY(sim_->started());
-        QVERIFY(sim_->control("stable 1"));
-        window_ = std::make_unique<MainWindow>(sim_->link().toStdString(), [] { return QStringList(); });
-        window_->show();
+        sim_ = windowtest::stablePosScale();
+        QVERIFY(sim_);
+        window_ = windowtest::showOnPort(*sim_);
     }
     void cleanup() {
         window_.reset();

@@ -19,6 +19,18 @@ SimScale::SimScale(const std::vector<std::string>& options) : link_((dir_.path()
     sim_ = std::make_unique<testsupport::SimProcess>(args);
 }
 
+std::unique_ptr<SimScale> stablePosScale() {
+    auto scale = std::make_unique<SimScale>(std::vector<std::string>{"--protocol", "pos"});
+    if (!scale->started() || !scale->control("stable 1")) return nullptr;
+    return scale;
+}
+
+std::unique_ptr<MainWindow> showOnPort(const SimScale& scale) {
+    auto window = std::make_unique<MainWindow>(scale.link().toStdString(), [] { return QStringList(); });
+    window->show();
+    return window;
+}
+
 int page(QWidget& window) {
     const auto* pages = widget<QStackedWidget>(window, "sw_window_manager");
     return pages != nullptr ? pages->currentIndex() : -1;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "main-window.h"
 #include "support/sim-process.h"
 #include "support/temp-dir.h"
 
@@ -31,6 +32,11 @@ private:
     std::string link_;
     std::unique_ptr<testsupport::SimProcess> sim_;
 };
+
+// A stable POS scale; none when the simulator did not start.
+std::unique_ptr<SimScale> stablePosScale();
+// The window started on the scale's port, shown, with no other serial port listed.
+std::unique_ptr<MainWindow> showOnPort(const SimScale& scale);
 
 template <typename T = QWidget>
 T* widget(QWidget& window, const QString& name) {
