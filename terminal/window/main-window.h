@@ -99,6 +99,7 @@ private:
     void connectKeypads();
     void startWithPort(const QString& port);
     void enterPage(int page);
+    // False when the page could not be filled and must not show.
     bool enterPageOwnStep(int page);
     void setSelectedState(weighdesk::SelectedState state);
     bool connectSelected();
