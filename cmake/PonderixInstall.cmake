@@ -1,6 +1,5 @@
 # What `cmake --install` lays out. Programs in bin and the private folder find their libraries
 # through $ORIGIN-relative run paths, so an installed tree works wherever it is unpacked.
-# Rules for targets another part of the tree may not build yet are guarded by if(TARGET ...).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -13,13 +12,8 @@ set(PONDERIX_MANDIR "${CMAKE_INSTALL_MANDIR}/man1")
 
 # ---- Libraries and programs ------------------------------------------------------------------
 
-# The private library beside libdriver.so is found through $ORIGIN.
-set_target_properties(driver PROPERTIES INSTALL_RPATH "$ORIGIN")
-install(TARGETS driver LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
-if(TARGET driver_internal)
-  set_target_properties(driver_internal PROPERTIES INSTALL_RPATH "$ORIGIN")
-  install(TARGETS driver_internal LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
-endif()
+# libdriver.so finds its private library beside it through its $ORIGIN run path.
+install(TARGETS driver driver_internal LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/driver/include/driver/driver.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ponderix)
 
@@ -27,25 +21,21 @@ set_target_properties(scalectl PROPERTIES INSTALL_RPATH "$ORIGIN/${PONDERIX_BIN_
 install(TARGETS scalectl scale-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The terminal records the facade's SHA-256 at build time, so neither file may be touched on the
-# way to the install folder: both carry their install run path from the start.
-if(TARGET permanent)
-  set_target_properties(permanent PROPERTIES INSTALL_RPATH "$ORIGIN" BUILD_WITH_INSTALL_RPATH ON)
-  install(TARGETS permanent LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
-endif()
-if(TARGET weighdesk)
-  set_target_properties(weighdesk PROPERTIES INSTALL_RPATH "$ORIGIN" BUILD_WITH_INSTALL_RPATH ON)
-  install(TARGETS weighdesk RUNTIME DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+# way to the install folder: both are linked with their install run path ($ORIGIN) already, and
+# install() leaves such files as they are.
+install(TARGETS permanent LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+install(TARGETS weighdesk RUNTIME DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
 
-  set(_link_dir ${CMAKE_CURRENT_BINARY_DIR}/install-links)
-  file(MAKE_DIRECTORY ${_link_dir})
-  file(CREATE_LINK ${PONDERIX_BIN_TO_PRIVATE}/weighdesk ${_link_dir}/weighdesk SYMBOLIC)
-  install(FILES ${_link_dir}/weighdesk DESTINATION ${CMAKE_INSTALL_BINDIR})
+# bin/weighdesk is a link: the start-up check looks for the facade beside the real executable.
+set(_link_dir ${CMAKE_CURRENT_BINARY_DIR}/install-links)
+file(MAKE_DIRECTORY ${_link_dir})
+file(CREATE_LINK ${PONDERIX_BIN_TO_PRIVATE}/weighdesk ${_link_dir}/weighdesk SYMBOLIC)
+install(FILES ${_link_dir}/weighdesk DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-  install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.svg
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-  install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.1 DESTINATION ${PONDERIX_MANDIR})
-endif()
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.1 DESTINATION ${PONDERIX_MANDIR})
 
 # ---- Manual pages of the command-line tools, from their --help -------------------------------
 

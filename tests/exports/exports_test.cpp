@@ -1,5 +1,8 @@
 // The exported interface as a caller sees it, through libdriver.so.
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -76,6 +79,22 @@ std::vector<std::int32_t> CallEveryDeviceExport(DeviceHandle h) {
 }
 
 }  // namespace
+
+// This program is linked with libdriver.so, which exports "open" and "close": its own calls and a
+// plain global lookup must still reach the C library, and the library's exports its own.
+TEST(ExportNames, OpenAndCloseOfTheProgramStayTheCLibrarys) {
+    void* const cOpen = dlvsym(RTLD_DEFAULT, "open", "GLIBC_2.2.5");
+    EXPECT_EQ(dlsym(RTLD_DEFAULT, "open"), cOpen);
+    EXPECT_NE(dlvsym(RTLD_DEFAULT, "open", DRIVER_VERSION_NODE), cOpen);
+    EXPECT_NE(dlvsym(RTLD_DEFAULT, "close", DRIVER_VERSION_NODE), nullptr);
+
+    testsupport::TempDir dir;
+    const std::string file = (dir.path() / "own-file").string();
+    const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::close(fd), 0);
+    EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "the descriptor is still open";
+}
 
 TEST(ExportHandles, EveryDeviceExportRefusesNullUnknownAndDestroyedHandles) {
     const std::vector<std::int32_t> invalid(17, Code(ErrorCase::HandleInvalid));

@@ -26,6 +26,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
+    int pid() const { return pid_; }
     // The next line of standard output without its line feed, or nothing at the deadline or end of output.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
     // False when the child no longer reads its input.

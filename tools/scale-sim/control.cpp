@@ -46,9 +46,10 @@ constexpr long long kMaxMs = 600000;
 }  // namespace
 
 std::string Control::Summary() {
-    return "commands: weight N | tare N | stable 0|1 | zero auto|0|1 | overload 0|1 | unit kg|g|lb | silent 0|1 | "
-           "corrupt-checksum | nak [N] | stray [N] | stray-digits [N] | split [MS] | delay MS | drop | "
-           "set KEY VALUE | get KEY | protocol pos|cas|cas-active|oka | pro 0|1 | interval MS | status | help | quit";
+    return "commands: weight N | tare N | stable 0|1 | settle N | mute [KEY] | zero auto|0|1 | overload 0|1 | unit "
+           "kg|g|lb | silent 0|1 | corrupt-checksum | nak [N] | stray [N] | stray-digits [N] | split [MS] | "
+           "delay MS | drop | set KEY VALUE | get KEY | protocol pos|cas|cas-active|oka | pro 0|1 | interval MS | "
+           "status | help | quit";
 }
 
 ControlResult Control::Execute(std::string_view line) {
@@ -72,10 +73,24 @@ std::string Control::Run(std::string_view command, std::string_view args, bool& 
     if (command == "stable" || command == "overload" || command == "silent" || command == "pro") {
         auto on = Flag(args);
         if (!on) return Error("expected 0 or 1");
-        if (command == "stable") state_.stable = *on;
+        if (command == "stable") {
+            state_.stable = *on;
+            state_.requests_until_stable = 0;
+        }
         if (command == "overload") state_.overload = *on;
         if (command == "silent") faults_.silent = *on;
         if (command == "pro") state_.pro = *on;
+        return kOk;
+    }
+    if (command == "settle") {
+        auto count = Number(args, 1, 1000000);
+        if (!count) return Error("expected a count");
+        state_.stable = false;
+        state_.requests_until_stable = static_cast<int>(*count);
+        return kOk;
+    }
+    if (command == "mute") {
+        state_.muted_key = std::string(args);
         return kOk;
     }
     if (command == "zero") {

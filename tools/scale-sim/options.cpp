@@ -110,6 +110,8 @@ or the value). End of input quits unless --stay is given.
   weight N          net weight in grams (may be negative)
   tare N            tare in grams
   stable 0|1        stable mark
+  settle N          unstable now, stable again once N more requests are answered (ENQ included)
+  mute [KEY]        leave service requests for KEY unanswered (no KEY: answer all again)
   zero auto|0|1     zero mark: auto follows the weight (default), or forced
   overload 0|1      overload
   unit kg|g|lb      unit of the CAS frame

@@ -27,7 +27,9 @@ std::vector<Reply> ScaleEngine::Feed(std::span<const std::uint8_t> bytes) {
         ParseStep step = Step(buffer_);
         if (step.consumed == 0) break;
         buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(step.consumed));
-        if (step.reply) replies.push_back(std::move(*step.reply));
+        if (!step.reply) continue;
+        replies.push_back(std::move(*step.reply));
+        state_.CountAnsweredRequest();
     }
     return replies;
 }
@@ -53,6 +55,7 @@ ParseStep ScaleEngine::NativeStep(std::span<const std::uint8_t> input) {
     if (end == input.end()) return {input.size() > kMaxServiceLine ? input.size() : 0, std::nullopt};
     std::string_view line(reinterpret_cast<const char*>(input.data()), static_cast<std::size_t>(end - input.begin()));
     std::size_t consumed = line.size() + 2;
+    if (state_.IsMuted(line)) return {consumed, std::nullopt};
     return {consumed, Reply{ToBytes(NativeAnswer(line, state_)), false, std::nullopt}};
 }
 

@@ -76,6 +76,14 @@ void ScaleState::SwitchProtocol(RetailProtocol p) {
     if (p == RetailProtocol::Cas) settings.Set("prov", "0");
 }
 
+void ScaleState::CountAnsweredRequest() {
+    if (requests_until_stable > 0 && --requests_until_stable == 0) stable = true;
+}
+
+bool ScaleState::IsMuted(std::string_view service_request) const {
+    return !muted_key.empty() && service_request.size() > 1 && service_request.substr(1).starts_with(muted_key);
+}
+
 std::string ScaleState::StatusLine() const {
     auto flag = [](bool b) { return b ? "1" : "0"; };
     std::string line;

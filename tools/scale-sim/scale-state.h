@@ -24,6 +24,10 @@ struct ScaleState {
     std::int32_t weight = 0;
     std::int32_t tare = 0;
     bool stable = true;
+    // While above 0, the scale is unstable and settles once it has answered this many requests.
+    int requests_until_stable = 0;
+    // Service requests for this key go unanswered (empty: none), as a scale missing the setting.
+    std::string muted_key;
     ZeroMode zero_mode = ZeroMode::Auto;
     bool overload = false;
     Unit unit = Unit::Kg;
@@ -43,6 +47,10 @@ struct ScaleState {
     // Changes the retail protocol; POS and CAS also move the "prov" setting (1 POS, 0 CAS),
     // the same switch a host makes with "Sprov".
     void SwitchProtocol(RetailProtocol p);
+
+    // Called for every request the scale answers.
+    void CountAnsweredRequest();
+    bool IsMuted(std::string_view service_request) const;
 
     std::string StatusLine() const;
 };

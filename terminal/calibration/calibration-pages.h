@@ -1,0 +1,101 @@
+#pragma once
+// The four calibration pages: password (5), zero load (6), reference weight (7) and result (8).
+// The window hands over its widget tree and the facade, forwards its slots and keys here, and
+// keeps the error strip, the page flow and the recovery of a lost connection for itself.
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "connection-params.h"
+#include "cpp-wrapper-defines.h"
+#include "keypad-input.h"
+
+class QLabel;
+class QStackedWidget;
+class QWidget;
+
+namespace Norvell::Balvex::CppWrapper {
+class Driver;
+}
+
+namespace weighdesk {
+
+// What belongs to the window.
+struct CalibrationHooks {
+    std::function<void(const QString& text, int autoCloseMs)> showMessage;
+    std::function<void(Norvell::Balvex::CppWrapper::ErrorCase)> showError;
+    std::function<void(int page)> enterPage;
+    // Whether a failure means the line is gone; UnableToOpenSerialPort alone when unset.
+    std::function<bool(Norvell::Balvex::CppWrapper::ErrorCase)> isConnectionLost;
+    // The line is gone; the page stays as it is.
+    std::function<void()> connectionLost;
+    // The scale the calibration count is stored into; nullptr when none is selected.
+    std::function<ConnectionParams*()> selectedScale;
+};
+
+class CalibrationPages : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMenuPage = 4;
+    static constexpr int kPasswordPage = 5;
+    static constexpr int kZeroPage = 6;
+    static constexpr int kWeightPage = 7;
+    static constexpr int kResultPage = 8;
+
+    // root: the window's widget tree, searched by object name; throws std::logic_error when a
+    // calibration widget is missing from it.
+    CalibrationPages(QWidget* root, Norvell::Balvex::CppWrapper::Driver& driver, CalibrationHooks hooks,
+                     QObject* parent = nullptr);
+    ~CalibrationPages() override;
+
+    // Called by the window on entering page 5 and page 7: a fresh entry each time.
+    void enterPasswordPage();
+    void enterWeightPage();
+
+    // on_pb_calibration_begin_clicked, on_pb_calibration_zero_clicked, on_pb_calibration_weight_clicked.
+    void checkPassword();
+    void calibrateZero();
+    void calibrateWeight();
+
+    // pb_0_clicked … pb_9_clicked, pb_00_clicked, pb_erase_clicked: act on the entry of the page
+    // that shows (5 or 7), nothing elsewhere.
+    void pressDigit(int digit);
+    void pressDoubleZero();
+    void pressErase();
+
+    // Digits, Backspace, Return and Enter on pages 5 to 8; true when the key was used.
+    bool handleKey(int key);
+
+    // The maximum weight read after the last zero calibration, -1 when unknown.
+    int maxWeight() const { return maxWeight_; }
+
+private:
+    bool lost(Norvell::Balvex::CppWrapper::ErrorCase ecase) const;
+    KeypadInput* shownEntry() const;
+    bool pageShows(QWidget* page) const;
+    enum class ZeroOutcome { Calibrated, Refused, LineLost };
+    ZeroOutcome zeroCalibrationSeries();
+    void readMaxWeight();
+    bool weightWithinBounds(const QString& text);
+    void sendWeightCalibration(const QString& value);
+    void finishWithCounter();
+    void pause(int ms);
+
+    QStackedWidget* pages_;
+    QWidget* passwordPage_;
+    QWidget* weightPage_;
+    QWidget* zeroPage_;
+    QWidget* resultPage_;
+    QLabel* passwordLabel_;
+    QLabel* weightLabel_;
+    QLabel* counterLabel_;
+    Norvell::Balvex::CppWrapper::Driver& driver_;
+    CalibrationHooks hooks_;
+    std::unique_ptr<KeypadInput> password_;
+    std::unique_ptr<KeypadInput> weight_;
+    int maxWeight_ = -1;
+    bool busy_ = false;  // a calibration waits in a local event loop; clicks meanwhile are dropped
+};
+
+}  // namespace weighdesk

@@ -1,0 +1,30 @@
+#pragma once
+// The scale information table: what the ten read commands returned, turned into named rows.
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace weighdesk {
+
+// One text per read command; none when the command failed.
+struct ScaleReadings {
+    std::optional<QString> model;
+    std::optional<QString> serialNumber;
+    std::optional<QString> maxWeight;
+    std::optional<QString> divisionCode;
+    std::optional<QString> tareRangeCode;
+    std::optional<QString> firmwareName;
+    std::optional<QString> firmwareVersion;
+    std::optional<QString> calibrationCount;
+};
+
+struct ParameterRow {
+    QString name;
+    QString value;
+    bool operator==(const ParameterRow&) const = default;
+};
+
+// The ten rows in their order; a row whose source failed has an empty value.
+QList<ParameterRow> parameterRows(const ScaleReadings& readings);
+
+}  // namespace weighdesk

@@ -1,0 +1,46 @@
+#pragma once
+
+// The device search worker: lives on its own thread, checks serial ports one after another through
+// the facade with model and protocol "auto", and reports the supported scales it found.
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+#include "connection-params.h"
+#include "cpp-wrapper-defines.h"
+
+// Where "all serial ports" come from. The system's list by default; tests give pseudo-terminals.
+using SerialPortLister = std::function<QStringList()>;
+
+// The device paths (systemLocation) of the serial ports present, in the system's order.
+QStringList systemSerialPorts();
+
+// Progress per step for n ports (100 / (10 n)), and the step counter raised after a port.
+int searchProgressIncrement(int portCount);
+int stepAfterPort(int step);
+
+class SearchDevices : public QObject {
+    Q_OBJECT
+
+public:
+    explicit SearchDevices(SerialPortLister allPorts = systemSerialPorts);
+
+    // Runs on the search thread. An empty list means every port that allPorts gives.
+    void search(QStringList ports);
+
+signals:
+    // No value: the search was interrupted.
+    void devices_search_finished(std::optional<QList<ConnectionParams>> found_devices);
+    void set_progress_value(int value);
+
+private:
+    bool checkPort(ConnectionParams& params, Norvell::Balvex::CppWrapper::ErrorCase& error);
+    bool readScaleData(ConnectionParams& params, Norvell::Balvex::CppWrapper::ErrorCase& error);
+    void step();
+    static bool interrupted();
+
+    SerialPortLister allPorts_;
+    int increment_ = 0;
+    int step_ = 0;
+};

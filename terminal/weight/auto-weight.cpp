@@ -1,0 +1,133 @@
+#include "auto-weight.h"
+
+#include <QEventLoop>
+#include <QMutexLocker>
+#include <QTimer>
+
+#include "permanent.h"
+#include "weight-decoding.h"
+
+using Norvell::Balvex::CppWrapper::Command;
+using Norvell::Balvex::CppWrapper::Driver;
+using Norvell::Balvex::CppWrapper::ErrorCase;
+using Norvell::Balvex::CppWrapper::LogicDeviceParamType;
+using Norvell::Balvex::CppWrapper::ParamType;
+
+namespace {
+
+constexpr int kPollPauseMs = 50;
+
+// The texts one status command leaves; `third` is the tare (POS) or the unit (CAS).
+struct StatusTexts {
+    std::string weight;
+    std::string state;
+    std::string third;
+};
+
+// The status command and the reads of its outputs as one unit, so a tare or zero from the GUI
+// thread cannot replace the outputs in between.
+ErrorCase readStatus(bool posFamily, StatusTexts& texts) {
+    Driver& driver = Driver::getInstanceLib();
+    auto unit = driver.lockUnit();
+    ErrorCase error = ErrorCase::Correct;
+    driver.exeCommand(Command::StatusOfWeightChannel, error);
+    if (error != ErrorCase::Correct) return error;
+    texts.weight = driver.gettingParam(ParamType::Weight, error);
+    if (error != ErrorCase::Correct) return error;
+    texts.state = driver.gettingParam(ParamType::WeightState, error);
+    if (error != ErrorCase::Correct) return error;
+    texts.third = driver.gettingParam(posFamily ? ParamType::Tare : ParamType::UnitOfMeasure, error);
+    return error;
+}
+
+void pause(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+}  // namespace
+
+void AutoWeight::requestStart() {
+    {
+        QMutexLocker lock(&mutex_);
+        stop_ = false;
+        running_ = true;
+    }
+    emit work_requested();
+}
+
+void AutoWeight::requestStop() {
+    QMutexLocker lock(&mutex_);
+    if (running_) stop_ = true;
+}
+
+bool AutoWeight::isRunning() const {
+    QMutexLocker lock(&mutex_);
+    return running_;
+}
+
+bool AutoWeight::stopRequested() const {
+    QMutexLocker lock(&mutex_);
+    return stop_;
+}
+
+void AutoWeight::do_work() {
+    ErrorCase error = ErrorCase::Correct;
+    const std::string protocol = Driver::getInstanceLib().getConnectionParam(LogicDeviceParamType::Protocol, error);
+    const bool polled = protocol.find("POS") != std::string::npos || protocol.find("CAS") != std::string::npos;
+    if (error == ErrorCase::Correct && polled) {
+        posFamily_ = protocol.find("POS") != std::string::npos;
+        maxWeightKg_.reset();
+        if (protocol.find("Pro") == std::string::npos || !readOverloadLimit()) data_.overload = false;
+        pollingLoop();
+    }
+    {
+        QMutexLocker lock(&mutex_);
+        running_ = false;
+    }
+    emit finished();
+}
+
+// Overload from the maximum weight is trusted only when both settings reads succeed.
+bool AutoWeight::readOverloadLimit() {
+    Driver& driver = Driver::getInstanceLib();
+    ErrorCase error = ErrorCase::Correct;
+    const std::string maxWeight = driver.exeGettingCommand(Command::GetMaxWeight, ParamType::MaxWeight, error);
+    if (error != ErrorCase::Correct) return false;
+    driver.exeGettingCommand(Command::GetRangeOfKeyToZero, ParamType::RangeOfKeyToZero, error);
+    bool numeric = false;
+    const double limit = QString::fromStdString(maxWeight).trimmed().toDouble(&numeric);
+    if (error != ErrorCase::Correct || !numeric) return false;
+    maxWeightKg_ = limit;
+    return true;
+}
+
+void AutoWeight::pollingLoop() {
+    while (!stopRequested()) {
+        pause(kPollPauseMs);
+        pollOnce();
+    }
+    clearFlags();
+}
+
+void AutoWeight::pollOnce() {
+    StatusTexts texts;
+    error_ = readStatus(posFamily_, texts);
+    if (error_ != ErrorCase::Correct) return;
+    if (posFamily_) {
+        weightdesk::decodePosReading(texts.weight, texts.state, texts.third, maxWeightKg_, data_);
+    } else {
+        weightdesk::decodeCasReading(texts.weight, texts.state, texts.third, data_);
+    }
+}
+
+void AutoWeight::clearFlags() {
+    data_.zero = false;
+    data_.unstable = false;
+    data_.overload = false;
+}
+
+void AutoWeight::send_data() {
+    emit ready_data(data_, error_);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Connecting to the selected scale through the facade. A CAS scale is switched to POS on connect
+// (the terminal weighs over POS) and its serial number noted in the recovery file; at close the
+// protocol is switched back, in this run or in a later one after a crash.
+#include <QString>
+
+#include "connection-params.h"
+#include "cpp-wrapper-defines.h"
+#include "recovery-file.h"
+
+namespace weighdesk {
+
+// The firmware version as shown: trimmed, the first letter raised when the text has four or more
+// characters.
+QString firmwareVersionText(const QString& raw);
+
+// A failure that means the line is gone: the port could not be used, or the driver closed it.
+bool isLostConnection(Norvell::Balvex::CppWrapper::ErrorCase ecase);
+
+class ScaleConnection {
+public:
+    explicit ScaleConnection(RecoveryFile recoveryFile);
+
+    // Opens the scale's port and reads its firmware version and calibration count into it. A
+    // failure of the protocol switch is not the caller's concern and leaves the result alone.
+    Norvell::Balvex::CppWrapper::ErrorCase connect(ConnectionParams& scale);
+    // Switches a scale switched by this run, or noted in the recovery file, back to CAS.
+    void restore(ConnectionParams& scale);
+    // What the facade answers when asked about the port: not Correct when the driver is unusable.
+    Norvell::Balvex::CppWrapper::ErrorCase state();
+    // Closes the port if it is open.
+    void close();
+    bool isOpen();
+
+    bool protocolSwitched() const { return protocolSwitched_; }
+    const RecoveryFile& recoveryFile() const { return recoveryFile_; }
+
+private:
+    Norvell::Balvex::CppWrapper::ErrorCase open(const ConnectionParams& scale);
+    void readScaleData(ConnectionParams& scale, Norvell::Balvex::CppWrapper::ErrorCase& ecase);
+    bool switchProtocol(ConnectionParams& scale, const QString& protocol);
+    void switchToPos(ConnectionParams& scale);
+
+    RecoveryFile recoveryFile_;
+    bool protocolSwitched_ = false;
+};
+
+}  // namespace weighdesk

@@ -1,0 +1,105 @@
+#include "search-pages.h"
+
+#include <QVBoxLayout>
+
+#include "interface-button.h"
+#include "look.h"
+#include "ui_main-window.h"
+
+namespace weighdesk {
+
+SearchPages::SearchPages(Ui::MainWindow& ui, look::WindowMode mode, SerialPortLister allPorts, QObject* parent)
+    : QObject(parent), ui_(ui), mode_(mode), allPorts_(std::move(allPorts)) {}
+
+void SearchPages::fillDeviceList(const QList<ConnectionParams>& found) {
+    clearDeviceList();
+    ui_.lbl_devices_not_found->setVisible(found.isEmpty());
+    ui_.sa_connections->setVisible(!found.isEmpty());
+    setRepeatFullWidth(found.isEmpty());
+    if (devicesLayout_ == nullptr) {
+        devicesLayout_ = new QVBoxLayout(ui_.sawc_connections);
+        devicesLayout_->setContentsMargins(0, 0, 10, 0);
+        devicesLayout_->setSpacing(0);
+    }
+    for (const ConnectionParams& scale : found) {
+        auto* button = new InterfaceButton(scale, mode_, ui_.sawc_connections);
+        connect(button, &QPushButton::clicked, this, [this, button] { select(button); });
+        devicesLayout_->addWidget(button);
+        buttons_ << button;
+    }
+    devicesLayout_->addStretch();
+}
+
+void SearchPages::showRepeatOnly() {
+    ui_.pb_select_device->hide();
+    setRepeatFullWidth(true);
+}
+
+void SearchPages::refillPorts() {
+    ui_.cb_selected_port->clear();
+    ui_.cb_selected_port->addItems(allPorts_());
+}
+
+QString SearchPages::chosenPort() const {
+    return ui_.cb_selected_port->currentText();
+}
+
+void SearchPages::setSelectedState(SelectedState state, const QString& port,
+                                   const std::optional<ConnectionParams>& checked) {
+    state_ = state;
+    const bool busy = state == SelectedState::Checking || state == SelectedState::Stopping;
+    QString status = QStringLiteral("Весы не обнаружены");
+    QString statusName = QStringLiteral("lbl_selected_status");
+    if (state == SelectedState::Checking) {
+        status = QStringLiteral("Соединение с весами устанавливается (%1)").arg(port);
+        statusName = QStringLiteral("lbl_selected_status_connecting");
+    } else if (state == SelectedState::Stopping) {
+        status = QStringLiteral("Соединение с весами останавливается");
+        statusName = QStringLiteral("lbl_selected_status_connecting");
+    } else if (state == SelectedState::Found) {
+        status = QStringLiteral("Соединение с весами установлено (%1)").arg(port);
+        statusName = QStringLiteral("lbl_selected_status_ready");
+    }
+    ui_.lbl_selected_status->setText(status);
+    look::setObjectNameStyled(ui_.lbl_selected_status, statusName);
+    ui_.pb_selected_check->setText(busy ? QStringLiteral("Отмена") : QStringLiteral("Установить соединение"));
+    look::setObjectNameStyled(ui_.pb_selected_check, busy ? "pb_selected_check_cancel" : "pb_selected_check_connected");
+    look::setObjectNameStyled(ui_.pb_selected_autosearch,
+                              busy ? "pb_selected_autosearch_disabled" : "pb_selected_autosearch");
+    const bool found = state == SelectedState::Found && checked.has_value();
+    look::setObjectNameStyled(ui_.pb_selected_apply,
+                              found ? "pb_selected_apply_enabled" : "pb_selected_apply_disabled");
+    ui_.w_selected_data->setVisible(found);
+    if (found) {
+        ui_.lbl_selected_model_value->setText(
+            QStringLiteral("%1-%2.%3").arg(checked->model, QString::number(checked->maxWeight), checked->division));
+        ui_.lbl_selected_serial_number_value->setText(checked->serialNumber);
+    }
+}
+
+void SearchPages::setProgress(int page, int value) {
+    if (page == 0) ui_.progress_loader->setValue(value);
+    if (page == 2) ui_.progress_search->setValue(value);
+}
+
+void SearchPages::clearDeviceList() {
+    for (const QPointer<InterfaceButton>& button : buttons_) delete button.data();
+    buttons_.clear();
+    if (devicesLayout_ == nullptr) return;
+    while (QLayoutItem* item = devicesLayout_->takeAt(0)) delete item;
+}
+
+void SearchPages::select(InterfaceButton* button) {
+    for (const QPointer<InterfaceButton>& other : buttons_) {
+        if (other) other->setSelected(false);
+    }
+    button->setSelected(true);
+    emit deviceChosen(button->scale());
+}
+
+void SearchPages::setRepeatFullWidth(bool full) {
+    ui_.pb_select_device->setVisible(!full);
+    look::placeSearchRepeat(*ui_.w_devices_background, mode_, full);
+}
+
+}  // namespace weighdesk
