@@ -50,13 +50,6 @@ QString asReturned(const QString& text) {
     return text;
 }
 
-// The connection stores the scale's firmware version by the same rule.
-QString firmwareVersionText(const QString& version) {
-    QString text = version.trimmed();
-    if (text.size() >= 4 && text.at(0).isLower()) text[0] = text.at(0).toUpper();
-    return text;
-}
-
 QString firmwareNameText(const QString& name) {
     QString text = name.trimmed();
     if (text.size() >= 4 && text.at(2).isUpper()) text[2] = text.at(2).toLower();
@@ -64,6 +57,12 @@ QString firmwareNameText(const QString& name) {
 }
 
 }  // namespace
+
+QString firmwareVersionText(const QString& version) {
+    QString text = version.trimmed();
+    if (text.size() >= 4 && text.at(0).isLower()) text[0] = text.at(0).toUpper();
+    return text;
+}
 
 QList<ParameterRow> parameterRows(const ScaleReadings& readings) {
     const QString interval = valueOf(readings.divisionCode, weightdesk::divisionFromCode);

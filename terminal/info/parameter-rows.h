@@ -24,6 +24,10 @@ struct ParameterRow {
     bool operator==(const ParameterRow&) const = default;
 };
 
+// The firmware version as shown, and as the connection stores it: trimmed, the first letter raised
+// when the text has four or more characters.
+QString firmwareVersionText(const QString& version);
+
 // The ten rows in their order; a row whose source failed has an empty value.
 QList<ParameterRow> parameterRows(const ScaleReadings& readings);
 

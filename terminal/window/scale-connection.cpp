@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "parameter-rows.h"
 #include "permanent.h"
 
 namespace weighdesk {
@@ -29,12 +30,6 @@ Driver& facade() {
 }
 
 }  // namespace
-
-QString firmwareVersionText(const QString& raw) {
-    QString text = raw.trimmed();
-    if (text.size() >= 4 && text.front().isLower()) text[0] = text.front().toUpper();
-    return text;
-}
 
 bool isLostConnection(ErrorCase ecase) {
     if (ecase == ErrorCase::UnableToOpenSerialPort) return true;

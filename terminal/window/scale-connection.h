@@ -10,10 +10,6 @@
 
 namespace weighdesk {
 
-// The firmware version as shown: trimmed, the first letter raised when the text has four or more
-// characters.
-QString firmwareVersionText(const QString& raw);
-
 // A failure that means the line is gone: the port could not be used, or the driver closed it.
 bool isLostConnection(Norvell::Balvex::CppWrapper::ErrorCase ecase);
 

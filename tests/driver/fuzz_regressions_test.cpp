@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kFuzzFolder = fs::path(__FILE__).parent_path().parent_path() / "fuzz";
+const fs::path kFuzzFolder = PONDERIX_FUZZ_FOLDER;
 
 std::vector<fs::path> Inputs(const fs::path& folder) {
     std::vector<fs::path> files;
