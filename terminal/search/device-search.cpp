@@ -31,6 +31,7 @@ void DeviceSearch::start(const QString& portText) {
     connect(thread_.get(), &QThread::started, worker, [worker, ports] { worker->search(ports); });
     connect(worker, &SearchDevices::devices_search_finished, this, &DeviceSearch::workerFinished);
     connect(worker, &SearchDevices::set_progress_value, this, &DeviceSearch::set_progress_value);
+    connect(worker, &SearchDevices::port_held, this, &DeviceSearch::port_held);
     thread_->start();
 }
 

@@ -26,6 +26,8 @@ signals:
     // Relayed from the worker after its thread has ended; no value means cancelled.
     void devices_search_finished(std::optional<QList<ConnectionParams>> found_devices);
     void set_progress_value(int value);
+    // Relayed from the worker: a port of the search is held by another program.
+    void port_held(const QString& port);
     // The search thread has been stopped (emitted before devices_search_finished).
     void stop_search_devices_thread_done();
 

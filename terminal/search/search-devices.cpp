@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include "permanent.h"
+#include "platform.h"
 #include "scale-text.h"
 
 using Norvell::Balvex::CppWrapper::Command;
@@ -44,8 +45,10 @@ QStringList systemSerialPorts() {
     return ports;
 }
 
-int searchProgressIncrement(int portCount) {
-    return portCount > 0 ? 100 / (10 * portCount) : 0;
+// Ten steps a port; 90 rather than 100 at the end, so the bar still moves when the finish comes.
+int searchProgress(int step, int portCount) {
+    if (portCount <= 0) return 0;
+    return static_cast<int>(static_cast<long long>(step) * 90 / (10LL * portCount));
 }
 
 int stepAfterPort(int step) {
@@ -60,12 +63,12 @@ bool SearchDevices::interrupted() {
 
 void SearchDevices::step() {
     ++step_;
-    emit set_progress_value(step_ * increment_);
+    emit set_progress_value(searchProgress(step_, portCount_));
 }
 
 void SearchDevices::search(QStringList ports) {
     if (ports.isEmpty() && allPorts_) ports = allPorts_();
-    increment_ = searchProgressIncrement(static_cast<int>(ports.size()));
+    portCount_ = static_cast<int>(ports.size());
     QList<ConnectionParams> found;
     for (const QString& port : ports) {
         if (interrupted()) break;
@@ -74,7 +77,7 @@ void SearchDevices::search(QStringList ports) {
         ErrorCase error = ErrorCase::Correct;
         if (checkPort(params, error)) found << params;
         step_ = stepAfterPort(step_);
-        emit set_progress_value(step_ * increment_);
+        emit set_progress_value(searchProgress(step_, portCount_));
         // A facade failure ends the search; the scales found so far still go out.
         if (error != ErrorCase::Correct) break;
     }
@@ -94,6 +97,8 @@ bool SearchDevices::checkPort(ConnectionParams& params, ErrorCase& error) {
     step();
     driver.openPort(error);
     if (error != ErrorCase::Correct) {
+        if (error == ErrorCase::ConnectionError && weighdesk::platform::IsHeldByAnotherProgram(params.port.toStdString()))
+            emit port_held(params.port);
         // A port without a scale is not an error; only a broken open-state query is.
         if (driver.isPortOpen(error)) closeQuietly(driver);
         return false;
@@ -125,7 +130,8 @@ bool SearchDevices::readScaleData(ConnectionParams& params, ErrorCase& error) {
     if (error != ErrorCase::Correct) return false;
     step();
     params.protocol = QString::fromStdString(protocol);
-    params.model = weightdesk::shortenModel(QString::fromStdString(model));
+    params.reportedModel = QString::fromStdString(model);
+    params.model = weightdesk::shortenModel(params.reportedModel);
     params.serialNumber = QString::fromStdString(serial);
     params.maxWeight = static_cast<int>(QString::fromStdString(maxWeight).trimmed().toDouble());
     params.division = weightdesk::divisionFromCode(QString::fromStdString(division));

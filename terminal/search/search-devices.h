@@ -16,8 +16,10 @@ using SerialPortLister = std::function<QStringList()>;
 // The device paths (systemLocation) of the serial ports present, in the system's order.
 QStringList systemSerialPorts();
 
-// Progress per step for n ports (100 / (10 n)), and the step counter raised after a port.
-int searchProgressIncrement(int portCount);
+// The progress shown after a step of a search over n ports: it rises with every port, for any n, and
+// stays below 100 (90 after the last port) until the finish sets 100.
+int searchProgress(int step, int portCount);
+// The step counter raised after a port.
 int stepAfterPort(int step);
 
 class SearchDevices : public QObject {
@@ -33,6 +35,8 @@ signals:
     // No value: the search was interrupted.
     void devices_search_finished(std::optional<QList<ConnectionParams>> found_devices);
     void set_progress_value(int value);
+    // The port could not be opened because another program holds it.
+    void port_held(const QString& port);
 
 private:
     bool checkPort(ConnectionParams& params, Norvell::Balvex::CppWrapper::ErrorCase& error);
@@ -41,6 +45,6 @@ private:
     static bool interrupted();
 
     SerialPortLister allPorts_;
-    int increment_ = 0;
+    int portCount_ = 0;
     int step_ = 0;
 };

@@ -34,12 +34,20 @@ INSTANTIATE_TEST_SUITE_P(Codes, DivisionTable,
                                          TextCase{"6", ""}, TextCase{"-1", ""}, TextCase{"", ""}, TextCase{"03", ""},
                                          TextCase{"x", ""}));
 
-TEST(SearchProgress, IncrementIsAWholeTenthOfEachPortsShare) {
-    EXPECT_EQ(searchProgressIncrement(0), 0);
-    EXPECT_EQ(searchProgressIncrement(1), 10);
-    EXPECT_EQ(searchProgressIncrement(3), 3);
-    EXPECT_EQ(searchProgressIncrement(4), 2);
-    EXPECT_EQ(searchProgressIncrement(11), 0);
+// Ten steps a port: the bar moves with every port however many the system lists (ttyS0 to ttyS31 and
+// more), and stays below 100 until the finish.
+TEST(SearchProgress, RisesWithEveryPortAndEndsBelowAHundred) {
+    EXPECT_EQ(searchProgress(0, 0), 0);
+    for (const int ports : {1, 3, 12, 40}) {
+        int before = 0;
+        for (int port = 1; port <= ports; ++port) {
+            const int after = searchProgress(port * 10, ports);
+            EXPECT_GT(after, before) << ports << " ports, port " << port;
+            before = after;
+        }
+        EXPECT_EQ(before, 90) << ports << " ports";
+    }
+    EXPECT_EQ(searchProgress(1, 3), 3);  // three ports: 3 a step, as before
 }
 
 TEST(SearchProgress, StepRisesToTheNextTen) {

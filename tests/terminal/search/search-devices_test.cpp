@@ -52,8 +52,9 @@ TEST(SearchDevices, OneScaleIsDescribedFully) {
     EXPECT_EQ(scale.serialNumber, QStringLiteral("20231234"));
     EXPECT_EQ(scale.maxWeight, std::stoi(sim.Setting("max")));
     EXPECT_EQ(scale.division, QStringLiteral("10"));
-    EXPECT_FALSE(scale.model.isEmpty());
-    EXPECT_EQ(run.progress, (QList<int>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
+    EXPECT_EQ(scale.reportedModel, QStringLiteral("K-ZA A7-15.10 III(средний)"));
+    EXPECT_EQ(scale.model, QStringLiteral("K-ZA A7"));
+    EXPECT_EQ(run.progress, (QList<int>{9, 18, 27, 36, 45, 54, 63, 72, 81, 90}));
 }
 
 TEST(SearchDevices, KeepsOnlyProScalesAndSkipsSilentPorts) {
@@ -70,8 +71,7 @@ TEST(SearchDevices, KeepsOnlyProScalesAndSkipsSilentPorts) {
     EXPECT_EQ(run.result->at(0).protocol, QStringLiteral("POS2KProV1"));
     EXPECT_EQ(run.result->at(1).port, PortOf(cas));
     EXPECT_EQ(run.result->at(1).protocol, QStringLiteral("CAS-K ProV1"));
-    // Four ports: 2 per step, and the last port ends on step 40.
-    EXPECT_EQ(run.progress.last(), 80);
+    EXPECT_EQ(run.progress.last(), 90);
 }
 
 TEST(SearchDevices, NoPortsGiveAnEmptyListAtOnce) {
@@ -92,8 +92,8 @@ TEST(SearchDevices, CancelWaitsForTheCurrentPortAndReportsNoValue) {
     EXPECT_FALSE(run.search.isRunning());
     EXPECT_TRUE(run.finished);
     EXPECT_FALSE(run.result.has_value());
-    // The silent port's check ran to its end (step 10 of 5 per step); the next port was never tried.
-    EXPECT_EQ(run.progress.last(), 50);
+    // The silent port's check ran to its end (step 10 of 20); the next port was never tried.
+    EXPECT_EQ(run.progress.last(), 45);
 }
 
 // A facade call that fails inside a check ends the search; the scales found before still go out.
