@@ -8,6 +8,7 @@
 namespace weightdesk {
 
 // "0" for 0.0; grams in the shortest form with up to 6 significant digits; other units with 3 decimals.
+// Always plain digits, never an exponent.
 QString numberText(double value, int unit);
 
 // "кг", "г" or "фунт"; an unknown unit reads as kilograms.
@@ -18,6 +19,10 @@ QString netWeightRichText(const WeightChannelData& data, bool portraitScreen);
 
 // The text of lbl_tare_weight, in the unit of the last reading.
 QString tareLineText(double tare, int unit);
+
+// When the scale gives no current reading: the weight label and the tare line show no number at all.
+QString noReadingRichText();
+QString noReadingTareLineText();
 
 // Which of the four marks show: exactly one of zero/nonZero and one of stable/unstable.
 struct WeightMarks {

@@ -23,7 +23,9 @@ INSTANTIATE_TEST_SUITE_P(Values, NumberText,
                          testing::Values(NumberCase{0.0, 0, "0"}, NumberCase{0.0, 1, "0"}, NumberCase{-0.0, 2, "0"},
                                          NumberCase{1.5, 0, "1.500"}, NumberCase{0.2, 0, "0.200"},
                                          NumberCase{-12.5, 2, "-12.500"}, NumberCase{125.0, 1, "125"},
-                                         NumberCase{1234567.0, 1, "1.23457e+06"}, NumberCase{12.25, 1, "12.25"},
+                                         NumberCase{1234567.0, 1, "1234567"}, NumberCase{-1234567.0, 1, "-1234567"},
+                                         NumberCase{12.25, 1, "12.25"}, NumberCase{12.3456789, 1, "12.3457"},
+                                         NumberCase{0.00001, 1, "0.00001"}, NumberCase{1e9, 0, "1000000000.000"},
                                          NumberCase{0.0004, 0, "0.000"}));
 
 TEST(UnitWord, NamesTheThreeUnitsAndFallsBackToKilograms) {
