@@ -1,11 +1,11 @@
 #include "calibration-pages.h"
 
-#include <QEventLoop>
 #include <QLabel>
 #include <QStackedWidget>
-#include <QTimer>
+#include <QThread>
 #include <stdexcept>
 
+#include "line-worker.h"
 #include "permanent.h"
 
 namespace weighdesk {
@@ -41,7 +41,8 @@ bool isEnterKey(int key) {
 
 }  // namespace
 
-CalibrationPages::CalibrationPages(QWidget* root, Driver& driver, CalibrationHooks hooks, QObject* parent)
+CalibrationPages::CalibrationPages(QWidget* root, Driver& driver, LineWorker& line, CalibrationHooks hooks,
+                                   QObject* parent)
     : QObject(parent),
       pages_(findRequired<QStackedWidget>(root, "sw_window_manager")),
       passwordPage_(findRequired<QWidget>(root, "page_calibration")),
@@ -52,6 +53,7 @@ CalibrationPages::CalibrationPages(QWidget* root, Driver& driver, CalibrationHoo
       weightLabel_(findRequired<QLabel>(root, "lbl_calibration_weight_input")),
       counterLabel_(findRequired<QLabel>(root, "lbl_calibration_result_counter")),
       driver_(driver),
+      line_(line),
       hooks_(std::move(hooks)) {
     enterPasswordPage();
     enterWeightPage();
@@ -76,50 +78,57 @@ void CalibrationPages::checkPassword() {
     hooks_.showMessage("Неверный пароль", kShortNoticeMs);
 }
 
+// Up to five series of ten attempts, a pause after each refused series, then the maximum weight.
 void CalibrationPages::calibrateZero() {
     if (busy_) return;
-    busy_ = true;
-    ZeroOutcome outcome = ZeroOutcome::Refused;
-    for (int series = 0; series < kZeroSeries && outcome == ZeroOutcome::Refused; ++series) {
-        outcome = zeroCalibrationSeries();
-        if (outcome == ZeroOutcome::Refused) pause(kZeroSeriesPauseMs);
-    }
-    busy_ = false;
-    if (outcome == ZeroOutcome::LineLost) {
+    setBusy(true);
+    line_.run(
+        [&driver = driver_, &line = line_] {
+            ZeroResult result;
+            for (int series = 0; series < kZeroSeries && result.outcome == Outcome::Refused; ++series) {
+                for (int attempt = 0; attempt < kZeroAttemptsPerSeries && !line.interruptionRequested(); ++attempt) {
+                    ErrorCase ecase = ErrorCase::Correct;
+                    driver.exeCommand(Command::ZeroScaleCalibration, ecase);
+                    // A lost line ends the series at once instead of failing the remaining attempts.
+                    const LineResult attemptResult = LineResult::of(ecase);
+                    if (attemptResult.ok() || attemptResult.lost) {
+                        result.outcome = attemptResult.ok() ? Outcome::Done : Outcome::LineLost;
+                        break;
+                    }
+                }
+                if (result.outcome == Outcome::Refused) QThread::msleep(kZeroSeriesPauseMs);
+            }
+            if (result.outcome != Outcome::Done) return result;
+            ErrorCase ecase = ErrorCase::Correct;
+            const QString text =
+                QString::fromStdString(driver.exeGettingCommand(Command::GetMaxWeight, ParamType::MaxWeight, ecase));
+            if (LineResult::of(ecase).lost) {
+                result.outcome = Outcome::LineLost;
+                return result;
+            }
+            bool isNumber = false;
+            const int value = text.toInt(&isNumber);
+            if (ecase == ErrorCase::Correct && isNumber) result.maxWeight = value;
+            return result;
+        },
+        [this](const ZeroResult& result) { zeroCalibrated(result); });
+}
+
+void CalibrationPages::zeroCalibrated(const ZeroResult& result) {
+    setBusy(false);
+    if (result.outcome == Outcome::LineLost) {
         hooks_.connectionLost();
-    } else if (outcome == ZeroOutcome::Refused) {
+    } else if (result.outcome == Outcome::Refused) {
         hooks_.showMessage("Калибровка нулевым весом не удалась!", kRefusalNoticeMs);
     } else {
-        readMaxWeight();
+        maxWeight_ = result.maxWeight;
+        hooks_.enterPage(kWeightPage);
+        if (maxWeight_ == -1) hooks_.showMessage("Не удалось получить максимальный вес весов!", kShortNoticeMs);
     }
-}
-
-// A lost line ends the series at once instead of failing the remaining attempts.
-CalibrationPages::ZeroOutcome CalibrationPages::zeroCalibrationSeries() {
-    for (int attempt = 0; attempt < kZeroAttemptsPerSeries; ++attempt) {
-        ErrorCase ecase = ErrorCase::Correct;
-        driver_.exeCommand(Command::ZeroScaleCalibration, ecase);
-        if (ecase == ErrorCase::Correct) return ZeroOutcome::Calibrated;
-        if (lost(ecase)) return ZeroOutcome::LineLost;
-    }
-    return ZeroOutcome::Refused;
-}
-
-void CalibrationPages::readMaxWeight() {
-    ErrorCase ecase = ErrorCase::Correct;
-    const std::string text = driver_.exeGettingCommand(Command::GetMaxWeight, ParamType::MaxWeight, ecase);
-    if (lost(ecase)) {
-        hooks_.connectionLost();
-        return;
-    }
-    bool isNumber = false;
-    const int value = QString::fromStdString(text).toInt(&isNumber);
-    maxWeight_ = ecase == ErrorCase::Correct && isNumber ? value : -1;
-    hooks_.enterPage(kWeightPage);
-    if (maxWeight_ == -1) hooks_.showMessage("Не удалось получить максимальный вес весов!", kShortNoticeMs);
 }
 
 void CalibrationPages::calibrateWeight() {
+    if (busy_) return;
     const QString text = weight_->text();
     if (!weightWithinBounds(text)) return;
     // The scale takes whole kilograms as at least four digits.
@@ -141,38 +150,46 @@ bool CalibrationPages::weightWithinBounds(const QString& text) {
     return true;
 }
 
+// Attempts again only while the scale is not stable, then reads the calibration counter.
 void CalibrationPages::sendWeightCalibration(const QString& value) {
-    ErrorCase ecase = ErrorCase::Correct;
-    for (int attempt = 0; attempt < kWeightAttempts; ++attempt) {
-        driver_.exeSettingCommand(Command::SetWeightScaleCalibrationParameters,
-                                  ParamType::WeightScaleCalibrationParameters, value.toStdString(), ecase);
-        if (ecase != ErrorCase::DeviceIsNotStabilized) break;
-    }
-    if (lost(ecase)) {
-        hooks_.connectionLost();
-    } else if (ecase != ErrorCase::Correct) {
-        hooks_.showMessage("Калибровка ненулевым весом с параметрами не удалась!", kRefusalNoticeMs);
-    } else {
-        finishWithCounter();
-    }
+    setBusy(true);
+    line_.run(
+        [&driver = driver_, &line = line_, value = value.toStdString()] {
+            ErrorCase ecase = ErrorCase::Correct;
+            for (int attempt = 0; attempt < kWeightAttempts && !line.interruptionRequested(); ++attempt) {
+                driver.exeSettingCommand(Command::SetWeightScaleCalibrationParameters,
+                                         ParamType::WeightScaleCalibrationParameters, value, ecase);
+                if (ecase != ErrorCase::DeviceIsNotStabilized) break;
+            }
+            WeightResult result;
+            const LineResult calibration = LineResult::of(ecase);
+            if (!calibration.ok()) {
+                result.outcome = calibration.lost ? Outcome::LineLost : Outcome::Refused;
+                return result;
+            }
+            result.counter = QString::fromStdString(
+                driver.exeGettingCommand(Command::GetCountOfCalibration, ParamType::CountOfCalibration, ecase));
+            result.counterError = ecase;
+            result.outcome = LineResult::of(ecase).lost ? Outcome::LineLost : Outcome::Done;
+            return result;
+        },
+        [this](const WeightResult& result) { weightCalibrated(result); });
 }
 
-void CalibrationPages::finishWithCounter() {
-    ErrorCase ecase = ErrorCase::Correct;
-    const QString count = QString::fromStdString(
-        driver_.exeGettingCommand(Command::GetCountOfCalibration, ParamType::CountOfCalibration, ecase));
-    if (lost(ecase)) {
+void CalibrationPages::weightCalibrated(const WeightResult& result) {
+    setBusy(false);
+    if (result.outcome == Outcome::LineLost) {
         hooks_.connectionLost();
-        return;
+    } else if (result.outcome == Outcome::Refused) {
+        hooks_.showMessage("Калибровка ненулевым весом с параметрами не удалась!", kRefusalNoticeMs);
+    } else if (result.counterError != ErrorCase::Correct) {
+        hooks_.showError(result.counterError);
+    } else {
+        counterLabel_->setText(result.counter);
+        // The close report takes the count from the selected scale.
+        if (ConnectionParams* scale = hooks_.selectedScale()) scale->calibrationCount = result.counter.toInt();
+        hooks_.enterPage(kResultPage);
     }
-    if (ecase != ErrorCase::Correct) {
-        hooks_.showError(ecase);
-        return;
-    }
-    counterLabel_->setText(count);
-    // The close report takes the count from the selected scale.
-    if (ConnectionParams* scale = hooks_.selectedScale()) scale->calibrationCount = count.toInt();
-    hooks_.enterPage(kResultPage);
 }
 
 void CalibrationPages::pressDigit(int digit) {
@@ -192,6 +209,8 @@ void CalibrationPages::pressErase() {
 }
 
 bool CalibrationPages::handleKey(int key) {
+    // A step runs: its page's keys are ignored, so no second step starts.
+    if (busy_) return pageShows(passwordPage_) || pageShows(zeroPage_) || pageShows(weightPage_);
     if (isEnterKey(key) && pageShows(resultPage_)) {
         hooks_.enterPage(kMenuPage);
         return true;
@@ -214,12 +233,9 @@ bool CalibrationPages::handleKey(int key) {
     return true;
 }
 
-bool CalibrationPages::lost(ErrorCase ecase) const {
-    if (ecase == ErrorCase::Correct) return false;
-    return hooks_.isConnectionLost ? hooks_.isConnectionLost(ecase) : ecase == ErrorCase::UnableToOpenSerialPort;
-}
-
+// None while a step runs: the entry must not change under a calibration that uses it.
 KeypadInput* CalibrationPages::shownEntry() const {
+    if (busy_) return nullptr;
     if (pageShows(passwordPage_)) return password_.get();
     if (pageShows(weightPage_)) return weight_.get();
     return nullptr;
@@ -229,11 +245,9 @@ bool CalibrationPages::pageShows(QWidget* page) const {
     return pages_->currentWidget() == page;
 }
 
-// The window keeps painting and answering while the scale rests.
-void CalibrationPages::pause(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+void CalibrationPages::setBusy(bool busy) {
+    busy_ = busy;
+    if (hooks_.setBusy) hooks_.setBusy(busy);
 }
 
 }  // namespace weighdesk

@@ -1,7 +1,9 @@
 #pragma once
 // The four calibration pages: password (5), zero load (6), reference weight (7) and result (8).
-// The window hands over its widget tree and the facade, forwards its slots and keys here, and
-// keeps the error strip, the page flow and the recovery of a lost connection for itself.
+// The window hands over its widget tree, the facade and the line thread, forwards its slots and
+// keys here, and keeps the error strip, the page flow and the recovery of a lost connection for
+// itself. Each calibration step runs on the line thread; meanwhile the page is busy and ignores
+// its keys.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -21,13 +23,15 @@ class Driver;
 
 namespace weighdesk {
 
+class LineWorker;
+
 // What belongs to the window.
 struct CalibrationHooks {
     std::function<void(const QString& text, int autoCloseMs)> showMessage;
     std::function<void(Norvell::Balvex::CppWrapper::ErrorCase)> showError;
     std::function<void(int page)> enterPage;
-    // Whether a failure means the line is gone; UnableToOpenSerialPort alone when unset.
-    std::function<bool(Norvell::Balvex::CppWrapper::ErrorCase)> isConnectionLost;
+    // A step waits on the scale (true) or has ended (false): the page shows it is working.
+    std::function<void(bool)> setBusy;
     // The line is gone; the page stays as it is.
     std::function<void()> connectionLost;
     // The scale the calibration count is stored into; nullptr when none is selected.
@@ -45,8 +49,8 @@ public:
 
     // root: the window's widget tree, searched by object name; throws std::logic_error when a
     // calibration widget is missing from it.
-    CalibrationPages(QWidget* root, Norvell::Balvex::CppWrapper::Driver& driver, CalibrationHooks hooks,
-                     QObject* parent = nullptr);
+    CalibrationPages(QWidget* root, Norvell::Balvex::CppWrapper::Driver& driver, LineWorker& line,
+                     CalibrationHooks hooks, QObject* parent = nullptr);
     ~CalibrationPages() override;
 
     // Called by the window on entering page 5 and page 7: a fresh entry each time.
@@ -64,23 +68,37 @@ public:
     void pressDoubleZero();
     void pressErase();
 
-    // Digits, Backspace, Return and Enter on pages 5 to 8; true when the key was used.
+    // Digits, Backspace, Return and Enter on pages 5 to 8; true when the key was used (or ignored
+    // while a step runs).
     bool handleKey(int key);
+
+    // A calibration step waits on the scale.
+    bool isBusy() const { return busy_; }
 
     // The maximum weight read after the last zero calibration, -1 when unknown.
     int maxWeight() const { return maxWeight_; }
 
 private:
-    bool lost(Norvell::Balvex::CppWrapper::ErrorCase ecase) const;
+    enum class Outcome { Done, Refused, LineLost };
+    // What a zero calibration brought back from the line thread.
+    struct ZeroResult {
+        Outcome outcome = Outcome::Refused;
+        int maxWeight = -1;
+    };
+    // What a weight calibration brought back: the calibration's code, then the counter's.
+    struct WeightResult {
+        Outcome outcome = Outcome::Refused;
+        Norvell::Balvex::CppWrapper::ErrorCase counterError = Norvell::Balvex::CppWrapper::ErrorCase::Correct;
+        QString counter;
+    };
+
     KeypadInput* shownEntry() const;
     bool pageShows(QWidget* page) const;
-    enum class ZeroOutcome { Calibrated, Refused, LineLost };
-    ZeroOutcome zeroCalibrationSeries();
-    void readMaxWeight();
+    void setBusy(bool busy);
+    void zeroCalibrated(const ZeroResult& result);
     bool weightWithinBounds(const QString& text);
     void sendWeightCalibration(const QString& value);
-    void finishWithCounter();
-    void pause(int ms);
+    void weightCalibrated(const WeightResult& result);
 
     QStackedWidget* pages_;
     QWidget* passwordPage_;
@@ -91,11 +109,12 @@ private:
     QLabel* weightLabel_;
     QLabel* counterLabel_;
     Norvell::Balvex::CppWrapper::Driver& driver_;
+    LineWorker& line_;
     CalibrationHooks hooks_;
     std::unique_ptr<KeypadInput> password_;
     std::unique_ptr<KeypadInput> weight_;
     int maxWeight_ = -1;
-    bool busy_ = false;  // a calibration waits in a local event loop; clicks meanwhile are dropped
+    bool busy_ = false;  // a step runs on the line thread; keys meanwhile are dropped
 };
 
 }  // namespace weighdesk

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <stdexcept>
 
+#include "line-worker.h"
 #include "look.h"
 #include "permanent.h"
 
@@ -47,42 +48,54 @@ void rowLabel(const QString& objectName, const QString& text, QWidget* row) {
 
 }  // namespace
 
-InfoPage::InfoPage(QWidget* root, Driver& driver, InfoHooks hooks, look::WindowMode mode)
-    : container_(root->findChild<QWidget*>("sawc_parameters")), driver_(driver), hooks_(std::move(hooks)), mode_(mode) {
+// What the line thread brings back.
+struct InfoPage::Reading {
+    ScaleReadings readings;
+    QList<ErrorCase> failures;
+    bool lost = false;
+};
+
+InfoPage::InfoPage(QWidget* root, Driver& driver, LineWorker& line, ShowError showError, look::WindowMode mode)
+    : container_(root->findChild<QWidget*>("sawc_parameters")),
+      driver_(driver),
+      line_(line),
+      showError_(std::move(showError)),
+      mode_(mode) {
     if (container_ == nullptr) throw std::logic_error("information page: no widget sawc_parameters");
 }
 
 InfoPage::~InfoPage() = default;
 
-bool InfoPage::load() {
-    ScaleReadings readings;
-    if (!read(readings)) return false;
-    rows_ = parameterRows(readings);
-    fillRows();
-    return true;
+void InfoPage::load(Done done) {
+    line_.run([&driver = driver_] { return read(driver); },
+              [this, done = std::move(done)](const Reading& reading) {
+                  for (const ErrorCase ecase : reading.failures) showError_(ecase);
+                  if (!reading.lost) {
+                      rows_ = parameterRows(reading.readings);
+                      fillRows();
+                  }
+                  done(!reading.lost);
+              });
 }
 
-// A failure is shown and leaves its rows empty; only a lost line stops the reading.
-bool InfoPage::read(ScaleReadings& readings) {
+// A failure is noted and leaves its rows empty; only a lost line stops the reading.
+InfoPage::Reading InfoPage::read(Driver& driver) {
+    Reading reading;
     for (const ReadCommand& step : kReadCommands) {
         ErrorCase ecase = ErrorCase::Correct;
-        const std::string text = driver_.exeGettingCommand(step.command, step.parameter, ecase);
-        if (lost(ecase)) {
-            hooks_.connectionLost();
-            return false;
+        const std::string text = driver.exeGettingCommand(step.command, step.parameter, ecase);
+        const LineResult result = LineResult::of(ecase);
+        if (result.lost) {
+            reading.lost = true;
+            return reading;
         }
-        if (ecase != ErrorCase::Correct) {
-            hooks_.showError(ecase);
+        if (!result.ok()) {
+            reading.failures << ecase;
             continue;
         }
-        readings.*step.field = QString::fromStdString(text);
+        reading.readings.*step.field = QString::fromStdString(text);
     }
-    return true;
-}
-
-bool InfoPage::lost(ErrorCase ecase) const {
-    if (ecase == ErrorCase::Correct) return false;
-    return hooks_.isConnectionLost ? hooks_.isConnectionLost(ecase) : ecase == ErrorCase::UnableToOpenSerialPort;
+    return reading;
 }
 
 // An empty odd row heads the table.

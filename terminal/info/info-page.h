@@ -1,5 +1,6 @@
 #pragma once
-// The scale information page (9): the ten read commands and their rows inside sawc_parameters.
+// The scale information page (9): the ten read commands, run on the line thread, and their rows
+// inside sawc_parameters.
 #include <QList>
 #include <functional>
 
@@ -16,34 +17,33 @@ class Driver;
 
 namespace weighdesk {
 
-// What belongs to the window.
-struct InfoHooks {
-    // One failed read command, called once per failure in the order of the rows.
-    std::function<void(Norvell::Balvex::CppWrapper::ErrorCase)> showError;
-    // Whether a failure means the line is gone; UnableToOpenSerialPort alone when unset.
-    std::function<bool(Norvell::Balvex::CppWrapper::ErrorCase)> isConnectionLost;
-    // The line is gone; nothing more is read and the page must not show.
-    std::function<void()> connectionLost;
-};
+class LineWorker;
 
 class InfoPage {
 public:
+    // One failed read command, called once per failure in the order of the rows.
+    using ShowError = std::function<void(Norvell::Balvex::CppWrapper::ErrorCase)>;
+    // After a reading: true when the rows are filled, false when the line was lost (nothing more
+    // was read and the page must not show).
+    using Done = std::function<void(bool loaded)>;
+
     // root: the window's widget tree; throws std::logic_error when sawc_parameters is missing.
     // mode: where the rows' labels sit.
-    InfoPage(QWidget* root, Norvell::Balvex::CppWrapper::Driver& driver, InfoHooks hooks, look::WindowMode mode);
+    InfoPage(QWidget* root, Norvell::Balvex::CppWrapper::Driver& driver, LineWorker& line, ShowError showError,
+             look::WindowMode mode);
     ~InfoPage();
     InfoPage(const InfoPage&) = delete;
     InfoPage& operator=(const InfoPage&) = delete;
 
-    // On entering page 9: reads the table and fills the rows. False when the connection was
-    // lost; the window then leaves page_info hidden.
-    bool load();
+    // On entering page 9: reads the table on the line thread; back on this thread shows the
+    // failures, fills the rows and calls done.
+    void load(Done done);
 
     const QList<ParameterRow>& rows() const { return rows_; }
 
 private:
-    bool read(ScaleReadings& readings);
-    bool lost(Norvell::Balvex::CppWrapper::ErrorCase ecase) const;
+    struct Reading;
+    static Reading read(Norvell::Balvex::CppWrapper::Driver& driver);
     void fillRows();
     void clearRows();
     void addRow(const ParameterRow& row, bool odd, bool last);
@@ -51,7 +51,8 @@ private:
     QWidget* container_;
     QVBoxLayout* layout_ = nullptr;
     Norvell::Balvex::CppWrapper::Driver& driver_;
-    InfoHooks hooks_;
+    LineWorker& line_;
+    ShowError showError_;
     look::WindowMode mode_;
     QList<ParameterRow> rows_;
 };

@@ -4,6 +4,7 @@
 #include <QMutexLocker>
 #include <QTimer>
 
+#include "line-worker.h"
 #include "permanent.h"
 #include "weight-decoding.h"
 
@@ -53,6 +54,7 @@ void AutoWeight::requestStart() {
         QMutexLocker lock(&mutex_);
         stop_ = false;
         running_ = true;
+        ++generation_;
     }
     emit work_requested();
 }
@@ -67,26 +69,54 @@ bool AutoWeight::isRunning() const {
     return running_;
 }
 
-bool AutoWeight::stopRequested() const {
-    QMutexLocker lock(&mutex_);
-    return stop_;
+void AutoWeight::do_work() {
+    // A start queued while a loop runs arrives inside its pause: that loop has seen the start.
+    if (looping_) return;
+    looping_ = true;
+    pollingLoop();
+    looping_ = false;
+    emit finished();
 }
 
-void AutoWeight::do_work() {
+// Each start (re)reads the protocol; a stop or a protocol not polled ends the loop, deciding under
+// the lock so that a start arriving at that moment is never lost.
+void AutoWeight::pollingLoop() {
+    std::optional<unsigned> prepared;
+    while (true) {
+        unsigned generation = 0;
+        {
+            QMutexLocker lock(&mutex_);
+            if (stop_) {
+                running_ = false;
+                break;
+            }
+            generation = generation_;
+        }
+        if (prepared != generation) {
+            const bool polled = prepare();
+            QMutexLocker lock(&mutex_);
+            if (!polled && generation == generation_) {
+                running_ = false;
+                break;
+            }
+            prepared = polled ? std::optional(generation) : std::nullopt;
+            if (!polled) continue;
+        }
+        pause(kPollPauseMs);
+        pollOnce();
+    }
+    clearFlags();
+}
+
+bool AutoWeight::prepare() {
     ErrorCase error = ErrorCase::Correct;
     const std::string protocol = Driver::getInstanceLib().getConnectionParam(LogicDeviceParamType::Protocol, error);
     const bool polled = protocol.find("POS") != std::string::npos || protocol.find("CAS") != std::string::npos;
-    if (error == ErrorCase::Correct && polled) {
-        posFamily_ = protocol.find("POS") != std::string::npos;
-        maxWeightKg_.reset();
-        if (protocol.find("Pro") == std::string::npos || !readOverloadLimit()) data_.overload = false;
-        pollingLoop();
-    }
-    {
-        QMutexLocker lock(&mutex_);
-        running_ = false;
-    }
-    emit finished();
+    if (error != ErrorCase::Correct || !polled) return false;
+    posFamily_ = protocol.find("POS") != std::string::npos;
+    maxWeightKg_.reset();
+    if (protocol.find("Pro") == std::string::npos || !readOverloadLimit()) data_.overload = false;
+    return true;
 }
 
 // Overload from the maximum weight is trusted only when both settings reads succeed.
@@ -103,18 +133,14 @@ bool AutoWeight::readOverloadLimit() {
     return true;
 }
 
-void AutoWeight::pollingLoop() {
-    while (!stopRequested()) {
-        pause(kPollPauseMs);
-        pollOnce();
-    }
-    clearFlags();
-}
-
 void AutoWeight::pollOnce() {
     StatusTexts texts;
     error_ = readStatus(posFamily_, texts);
-    if (error_ != ErrorCase::Correct) return;
+    if (error_ != ErrorCase::Correct) {
+        if (weighdesk::isLostConnection(error_)) error_ = ErrorCase::UnableToOpenSerialPort;
+        return;
+    }
+    data_.takenAt = std::chrono::steady_clock::now();
     if (posFamily_) {
         weightdesk::decodePosReading(texts.weight, texts.state, texts.third, maxWeightKg_, data_);
     } else {
@@ -122,10 +148,12 @@ void AutoWeight::pollOnce() {
     }
 }
 
+// What stays after the loop is no reading any more.
 void AutoWeight::clearFlags() {
     data_.zero = false;
     data_.unstable = false;
     data_.overload = false;
+    data_.takenAt = {};
 }
 
 void AutoWeight::send_data() {

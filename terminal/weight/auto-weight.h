@@ -16,15 +16,17 @@ class AutoWeight : public QObject {
 public:
     AutoWeight() = default;
 
-    // GUI thread, before starting: clears the stop flag, sets the running flag, emits work_requested().
+    // GUI thread: clears the stop flag, sets the running flag, emits work_requested(). A loop that
+    // has not yet seen an earlier stop takes the new start up itself; nothing waits.
     void requestStart();
-    // GUI thread: asks a running loop to end after its current exchange.
+    // GUI thread: asks a running loop to end after its current exchange; returns at once.
     void requestStop();
     bool isRunning() const;
 
 signals:
     void work_requested();
     void finished();
+    // A lost line is reported as UnableToOpenSerialPort, whatever code the exchange ended with.
     void ready_data(WeightChannelData data, Norvell::Balvex::CppWrapper::ErrorCase error);
 
 public slots:
@@ -32,16 +34,19 @@ public slots:
     void send_data();
 
 private:
+    // Reads the protocol and the overload limit; false when the protocol is not polled.
+    bool prepare();
     bool readOverloadLimit();
     void pollingLoop();
     void pollOnce();
-    bool stopRequested() const;
     void clearFlags();
 
-    mutable QMutex mutex_;  // guards stop_ and running_
+    mutable QMutex mutex_;  // guards stop_, running_ and generation_
     bool stop_ = false;
     bool running_ = false;
+    unsigned generation_ = 0;  // counts starts, so a loop notices a start that came meanwhile
 
+    bool looping_ = false;  // weight thread only: a loop runs (do_work may arrive inside its pause)
     WeightChannelData data_;
     Norvell::Balvex::CppWrapper::ErrorCase error_ = Norvell::Balvex::CppWrapper::ErrorCase::Correct;
     bool posFamily_ = false;

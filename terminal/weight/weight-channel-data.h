@@ -2,6 +2,7 @@
 
 // One reading of the weight channel as the terminal shows it; copied by value through queued signals.
 #include <QMetaType>
+#include <chrono>
 
 #include "cpp-wrapper-defines.h"
 
@@ -12,6 +13,8 @@ struct WeightChannelData {
     bool zero = false;
     bool unstable = false;
     bool overload = false;
+    // When the scale answered with this reading; never (the epoch) for data that is not a reading.
+    std::chrono::steady_clock::time_point takenAt{};
 
     bool operator==(const WeightChannelData&) const = default;
 };

@@ -6,7 +6,7 @@
 
 namespace weighdesk {
 
-QByteArray closeReport(const std::optional<ConnectionParams>& scale) {
+QByteArray closeReport(const std::optional<ConnectionParams>& scale, const QString& noScaleError) {
     QJsonObject report;
     if (scale) {
         report.insert("model", scale->model);
@@ -15,14 +15,14 @@ QByteArray closeReport(const std::optional<ConnectionParams>& scale) {
         report.insert("calCount", scale->calibrationCount);
         report.insert("firmwareVersion", scale->firmwareVersion);
     } else {
-        report.insert("error", QStringLiteral("Весы не обнаружены"));
+        report.insert("error", noScaleError);
     }
     // QJsonObject keeps its keys sorted, and the indented form ends with a line feed.
     return QJsonDocument(report).toJson(QJsonDocument::Indented);
 }
 
-void printCloseReport(const std::optional<ConnectionParams>& scale) {
-    const QByteArray text = closeReport(scale);
+void printCloseReport(const std::optional<ConnectionParams>& scale, const QString& noScaleError) {
+    const QByteArray text = closeReport(scale, noScaleError);
     std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
     std::fflush(stdout);
 }

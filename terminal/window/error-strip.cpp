@@ -57,6 +57,10 @@ void ErrorStrip::hide() {
     strip_->hide();
 }
 
+void ErrorStrip::hideMessage(const QString& text) {
+    if (isShown() && text_->text() == text) hide();
+}
+
 bool ErrorStrip::isShown() const {
     return !strip_->isHidden();
 }

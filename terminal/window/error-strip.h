@@ -30,6 +30,8 @@ public:
     void showMessage(const QString& text);
     void showError(Norvell::Balvex::CppWrapper::ErrorCase ecase);
     void hide();
+    // Hides the strip only while it still shows this text, not a message shown since.
+    void hideMessage(const QString& text);
 
     bool isShown() const;
     bool showsCloseButton() const;

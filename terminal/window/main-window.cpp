@@ -1,10 +1,8 @@
 #include "main-window.h"
 
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTimer>
 
 #include "about-dialog.h"
 #include "calibration-pages.h"
@@ -12,6 +10,7 @@
 #include "device-search.h"
 #include "error-strip.h"
 #include "info-page.h"
+#include "line-worker.h"
 #include "look.h"
 #include "permanent.h"
 #include "scale-connection.h"
@@ -47,8 +46,15 @@ constexpr int kReconnectDelayMs = 5000;
 MainWindow::MainWindow(const std::string& port, QWidget* parent) : MainWindow(port, systemSerialPorts, parent) {}
 
 MainWindow::MainWindow(const std::string& port, SerialPortLister allPorts, QWidget* parent)
-    : QMainWindow(parent), ui_(std::make_unique<Ui::MainWindow>()), mode_(weighdesk::look::primaryScreenMode()) {
+    : QMainWindow(parent),
+      ui_(std::make_unique<Ui::MainWindow>()),
+      line_(std::make_unique<weighdesk::LineWorker>()),
+      mode_(weighdesk::look::primaryScreenMode()),
+      noScaleReason_(weighdesk::kNoScaleFound) {
     ui_->setupUi(this);
+    reconnectTimer_.setSingleShot(true);
+    reconnectTimer_.setInterval(kReconnectDelayMs);
+    connect(&reconnectTimer_, &QTimer::timeout, this, &MainWindow::reconnect);
     weighdesk::look::apply(*this, mode_);
     buildUnits(std::move(allPorts));
     buildPageUnits();
@@ -59,9 +65,12 @@ MainWindow::MainWindow(const std::string& port, SerialPortLister allPorts, QWidg
 }
 
 MainWindow::~MainWindow() {
+    closing_ = true;
     if (search_->isRunning()) search_->cancel();
     weighing_->stopPolling();
-    connection_->close();
+    line_->run([connection = connection_.get()] { connection->close(); });
+    // Waits for the calls under way; their results are not delivered any more.
+    line_.reset();
 }
 
 void MainWindow::buildUnits(SerialPortLister allPorts) {
@@ -69,12 +78,13 @@ void MainWindow::buildUnits(SerialPortLister allPorts) {
         new weighdesk::ErrorStrip(ui_->w_error_message, ui_->lbl_error_messages, ui_->pb_close_error_message, this);
     searchPages_ = new weighdesk::SearchPages(*ui_, mode_, allPorts, this);
     search_ = new DeviceSearch(std::move(allPorts), this);
-    weighing_ = new weighdesk::WeighingPage(*ui_, *errors_, mode_ == WindowMode::PortraitScreen, this);
+    weighing_ = new weighdesk::WeighingPage(*ui_, *errors_, *line_, mode_ == WindowMode::PortraitScreen, this);
     connection_ = std::make_unique<weighdesk::ScaleConnection>(weighdesk::RecoveryFile::besideLogFolder());
 
     connect(searchPages_, &weighdesk::SearchPages::deviceChosen, this, &MainWindow::pb_interface_clicked);
     connect(search_, &DeviceSearch::devices_search_finished, this, &MainWindow::devices_search_finished);
     connect(search_, &DeviceSearch::set_progress_value, this, &MainWindow::gui_set_progress);
+    connect(search_, &DeviceSearch::port_held, this, [this](const QString& port) { heldPort_ = port; });
     connect(weighing_, &weighdesk::WeighingPage::connectionLost, this, &MainWindow::handleLostConnection);
     connectKeypads();
 }
@@ -84,17 +94,15 @@ void MainWindow::buildUnits(SerialPortLister allPorts) {
 void MainWindow::buildPageUnits() {
     Driver& driver = Driver::getInstanceLib();
     auto showError = [this](ErrorCase ecase) { errors_->showError(ecase); };
-    auto lost = [this] { handleLostConnection(); };
     weighdesk::CalibrationHooks calibrationHooks{
         [this](const QString& text, int autoCloseMs) { errors_->showMessage(text, autoCloseMs); },
         showError,
         [this](int page) { enterPage(page); },
-        weighdesk::isLostConnection,
-        lost,
+        [this](bool busy) { setBusy(busy); },
+        [this] { handleLostConnection(); },
         [this]() -> ConnectionParams* { return selected_ ? &*selected_ : nullptr; }};
-    calibration_ = new weighdesk::CalibrationPages(this, driver, std::move(calibrationHooks), this);
-    info_ = std::make_unique<weighdesk::InfoPage>(
-        this, driver, weighdesk::InfoHooks{showError, weighdesk::isLostConnection, lost}, mode_);
+    calibration_ = new weighdesk::CalibrationPages(this, driver, *line_, std::move(calibrationHooks), this);
+    info_ = std::make_unique<weighdesk::InfoPage>(this, driver, *line_, showError, mode_);
 }
 
 void MainWindow::connectKeypads() {
@@ -122,13 +130,24 @@ void MainWindow::startWithPort(const QString& port) {
     }
     ui_->lbl_loader_header->setText(QStringLiteral("Соединение с весами устанавливается (%1)").arg(port));
     setSelectedState(SelectedState::AutoSearch);
+    startSearch(port);
+}
+
+// A search's finding replaces what an earlier one said about the ports.
+void MainWindow::startSearch(const QString& port) {
+    heldPort_.clear();
+    noScaleReason_ = weighdesk::kNoScaleFound;
     search_->start(port);
 }
 
 void MainWindow::enterPage(int page) {
-    if (page > kSelected) return;
-    // A page that could not be filled (the line was lost reading it) does not show.
-    if (!enterPageOwnStep(page)) return;
+    if (page > kSelected || closing_) return;
+    if (page != kMain) weighing_->stopPolling();
+    // Some pages show only once filled (the information page), or not at all.
+    if (enterPageOwnStep(page)) showPage(page);
+}
+
+void MainWindow::showPage(int page) {
     currentPage_ = page;
     if (page == kMain) {
         weighing_->startPolling(selected_ ? selected_->protocol : QString());
@@ -145,11 +164,11 @@ bool MainWindow::enterPageOwnStep(int page) {
             ui_->progress_loader->setValue(0);
             break;
         case kDevices:
-            selected_.reset();
+            dropSelection();
             break;
         case kSearch:
             ui_->progress_search->setValue(0);
-            search_->start(QString());
+            startSearch(QString());
             break;
         case kMain:
             ui_->lbl_serial_number->setText(selected_ ? selected_->serialNumber : QString());
@@ -166,30 +185,75 @@ bool MainWindow::enterPageOwnStep(int page) {
             calibration_->enterWeightPage();
             break;
         case kInfo:
-            return info_->load();
+            loadInfoPage();
+            return false;
         default:
             break;
     }
     return true;
 }
 
+// The page that asked waits, greyed, until the table is read; a lost line leaves page 9 unshown.
+void MainWindow::loadInfoPage() {
+    setBusy(true);
+    info_->load([this](bool loaded) {
+        setBusy(false);
+        if (closing_) return;
+        if (!loaded) {
+            handleLostConnection();
+            return;
+        }
+        showPage(kInfo);
+    });
+}
+
 void MainWindow::setSelectedState(SelectedState state) {
     searchPages_->setSelectedState(state, portText_, checked_);
 }
 
-bool MainWindow::connectSelected() {
-    if (!selected_) return false;
-    const ErrorCase ecase = connection_->connect(*selected_);
-    if (ecase != ErrorCase::Correct) {
-        errors_->showError(ecase);
-        return false;
-    }
-    weighing_->prepare(selected_->protocol);
-    return true;
+void MainWindow::setBusy(bool busy) {
+    busy_ = busy;
+    if (busyPage_) busyPage_->setEnabled(true);
+    busyPage_ = busy ? ui_->sw_window_manager->currentWidget() : nullptr;
+    if (busyPage_) busyPage_->setEnabled(false);
 }
 
-void MainWindow::goToMainPage() {
-    enterPage(kMain);
+// The scale, as the connect left it (firmware, calibration count, a switched protocol), comes back
+// with the result; a failed connect leaves no port open behind it.
+void MainWindow::connectScale(const ConnectionParams& scale, Connected done) {
+    setBusy(true);
+    line_->run(
+        [connection = connection_.get(), scale = ConnectionParams(scale)]() mutable {
+            const ErrorCase ecase = connection->connect(scale);
+            if (ecase != ErrorCase::Correct) connection->close();
+            return std::pair{ecase, scale};
+        },
+        [this, done = std::move(done)](const std::pair<ErrorCase, ConnectionParams>& outcome) {
+            setBusy(false);
+            if (!closing_) done(outcome.first, outcome.second);
+        });
+}
+
+void MainWindow::connectSelected(std::function<void()> connected, std::function<void()> failed) {
+    if (!selected_) return;
+    connectScale(*selected_, [this, connected = std::move(connected), failed = std::move(failed)](
+                                 ErrorCase ecase, const ConnectionParams& scale) {
+        if (ecase != ErrorCase::Correct) {
+            errors_->showError(ecase);
+            dropSelection();
+            failed();
+            return;
+        }
+        selected_ = scale;
+        weighing_->prepare(scale.protocol);
+        connected();
+    });
+}
+
+// A scale that did not connect is neither shown as chosen nor reported at close.
+void MainWindow::dropSelection() {
+    selected_.reset();
+    searchPages_->clearSelection();
 }
 
 // ---- Search and selection
@@ -202,6 +266,9 @@ void MainWindow::devices_search_finished(std::optional<QList<ConnectionParams>> 
     searchPages_->setProgress(currentPage_, 100);
     emit stop_search_devices_thread_done();
     if (!found_devices) return;
+    // One port searched, and another program has it: that is why nothing was found.
+    const bool held = found_devices->isEmpty() && !heldPort_.isEmpty();
+    if (held) noScaleReason_ = weighdesk::portHeldMessage(heldPort_);
     const SelectedState state = searchPages_->selectedState();
     if (state == SelectedState::AutoSearch) {
         foundByAutoSearch(*found_devices);
@@ -209,6 +276,7 @@ void MainWindow::devices_search_finished(std::optional<QList<ConnectionParams>> 
         if (!found_devices->isEmpty()) checked_ = found_devices->first();
         setSelectedState(found_devices->isEmpty() ? SelectedState::Idle : SelectedState::Found);
     }
+    if (held && currentPage_ == kSelected) searchPages_->showPortHeld(heldPort_);
 }
 
 void MainWindow::foundByAutoSearch(const QList<ConnectionParams>& found) {
@@ -223,12 +291,11 @@ void MainWindow::foundByAutoSearch(const QList<ConnectionParams>& found) {
         return;
     }
     selected_ = found.first();
-    if (connectSelected()) {
-        goToMainPage();
-        return;
-    }
-    searchPages_->showRepeatOnly();
-    enterPage(kDevices);
+    connectSelected([this] { enterPage(kMain); },
+                    [this] {
+                        searchPages_->showRepeatOnly();
+                        enterPage(kDevices);
+                    });
 }
 
 void MainWindow::gui_set_progress(int value) {
@@ -236,10 +303,12 @@ void MainWindow::gui_set_progress(int value) {
 }
 
 void MainWindow::on_pb_search_repeat_clicked() {
+    if (busy_) return;
     enterPage(kSearch);
 }
 
 void MainWindow::on_pb_search_cancel_clicked() {
+    if (busy_) return;
     if (search_->isRunning()) {
         ui_->lbl_search_progress->setText(QStringLiteral("Отмена поиска..."));
         search_->cancel();
@@ -249,15 +318,12 @@ void MainWindow::on_pb_search_cancel_clicked() {
 }
 
 void MainWindow::on_pb_select_device_clicked() {
-    if (!selected_) return;
-    if (connectSelected()) {
-        goToMainPage();
-    } else {
-        enterPage(kDevices);
-    }
+    if (!selected_ || busy_) return;
+    connectSelected([this] { enterPage(kMain); }, [this] { enterPage(kDevices); });
 }
 
 void MainWindow::on_pb_selected_check_clicked() {
+    if (busy_) return;
     const SelectedState state = searchPages_->selectedState();
     if (state == SelectedState::Idle || state == SelectedState::Found) {
         // An empty port text would mean every port; with nothing listed there is nothing to check.
@@ -265,7 +331,7 @@ void MainWindow::on_pb_selected_check_clicked() {
         portText_ = searchPages_->chosenPort();
         checked_.reset();
         setSelectedState(SelectedState::Checking);
-        search_->start(portText_);
+        startSearch(portText_);
     } else if (state == SelectedState::Checking) {
         setSelectedState(SelectedState::Stopping);
         if (search_->isRunning()) search_->cancel();
@@ -274,16 +340,13 @@ void MainWindow::on_pb_selected_check_clicked() {
 }
 
 void MainWindow::on_pb_selected_apply_clicked() {
-    if (searchPages_->selectedState() != SelectedState::Found) return;
+    if (searchPages_->selectedState() != SelectedState::Found || busy_) return;
     selected_ = checked_;
-    if (connectSelected()) {
-        goToMainPage();
-    } else {
-        setSelectedState(SelectedState::Idle);
-    }
+    connectSelected([this] { enterPage(kMain); }, [this] { setSelectedState(SelectedState::Idle); });
 }
 
 void MainWindow::on_pb_selected_autosearch_clicked() {
+    if (busy_) return;
     const SelectedState state = searchPages_->selectedState();
     if (state == SelectedState::Checking || state == SelectedState::Stopping) return;
     setSelectedState(SelectedState::AutoSearch);
@@ -293,36 +356,48 @@ void MainWindow::on_pb_selected_autosearch_clicked() {
 // ---- Weighing and the lost connection
 
 void MainWindow::on_pb_tare_clicked() {
-    weighing_->tare();
+    if (!busy_) weighing_->tare();
 }
 
 void MainWindow::on_pb_zero_clicked() {
-    weighing_->zero();
+    if (!busy_) weighing_->zero();
 }
 
+// The weight on screen stops being current at once; the page waits, greyed, for the reconnect.
 void MainWindow::handleLostConnection() {
-    if (recovering_) return;
+    if (recovering_ || closing_) return;
     recovering_ = true;
     errors_->showMessage(QStringLiteral("Потеряно соединение. Попытка восстановить"), 10000);
     weighing_->stopPolling();
-    connection_->close();
-    QEventLoop wait;
-    QTimer::singleShot(kReconnectDelayMs, &wait, &QEventLoop::quit);
-    wait.exec();
-    const bool reconnected = selected_ && connection_->connect(*selected_) == ErrorCase::Correct;
-    recovering_ = false;
-    if (!reconnected) {
-        errors_->showMessage(QStringLiteral("Потеряно соединение. Приложение закрывается"), 4000);
-        QTimer::singleShot(4000, this, &QWidget::close);
+    weighing_->showNoReading();
+    setBusy(true);
+    line_->run([connection = connection_.get()] { connection->close(); });
+    reconnectTimer_.start();
+}
+
+void MainWindow::reconnect() {
+    const auto reconnected = [this](ErrorCase ecase, const ConnectionParams& scale) {
+        recovering_ = false;
+        if (ecase != ErrorCase::Correct) {
+            errors_->showMessage(QStringLiteral("Потеряно соединение. Приложение закрывается"), 4000);
+            QTimer::singleShot(4000, this, &QWidget::close);
+            return;
+        }
+        selected_ = scale;
+        enterPage(currentPage_);
+    };
+    setBusy(false);
+    if (!selected_) {
+        reconnected(ErrorCase::UnableToOpenSerialPort, ConnectionParams());
         return;
     }
-    enterPage(currentPage_);
+    connectScale(*selected_, reconnected);
 }
 
 // ---- Navigation
 
 void MainWindow::on_pb_menu_clicked() {
-    enterPage(kMenu);
+    if (!busy_) enterPage(kMenu);
 }
 
 void MainWindow::on_pb_minimize_clicked() {
@@ -342,7 +417,7 @@ void MainWindow::on_pb_calibration_clicked() {
 }
 
 void MainWindow::on_pb_info_clicked() {
-    enterPage(kInfo);
+    if (!busy_) enterPage(kInfo);
 }
 
 void MainWindow::on_pb_back_to_main_clicked() {
@@ -424,18 +499,38 @@ void MainWindow::pb_erase_clicked() {
 
 // ---- Window events
 
+// The scale's protocol is restored on the line thread; the window closes once that has ended and
+// the report is printed. A calibration under way gives up after its current attempt.
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!reportPrinted_) {
-        // The worker would poll in the old protocol while the scale switches back.
-        weighing_->stopPolling();
-        if (selected_) connection_->restore(*selected_);
-        weighdesk::printCloseReport(selected_);
-        reportPrinted_ = true;
+    if (reportPrinted_) {
+        event->accept();
+        return;
     }
-    event->accept();
+    event->ignore();
+    if (closing_) return;
+    closing_ = true;
+    reconnectTimer_.stop();
+    // The worker would poll in the old protocol while the scale switches back.
+    weighing_->stopPolling();
+    setBusy(true);
+    line_->requestInterruption();
+    line_->run(
+        [connection = connection_.get(), scale = selected_]() mutable {
+            if (scale) connection->restore(*scale);
+        },
+        [this] {
+            weighdesk::printCloseReport(selected_, noScaleReason_);
+            reportPrinted_ = true;
+            close();
+        });
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (busy_) {
+        // Only a message waiting for its close button may still be put away.
+        if (event->key() == Qt::Key_Escape && errors_->showsCloseButton()) errors_->hide();
+        return;
+    }
     if (event->key() == Qt::Key_Escape) {
         escapePressed();
     } else if (!calibration_->handleKey(event->key())) {

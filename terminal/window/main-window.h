@@ -1,8 +1,13 @@
 #pragma once
 // The terminal's only window: header, error strip and eleven pages. It owns the selected scale and
 // decides which page shows; the pieces of work live in their own units and it switches between them.
+// Every facade call that can wait on the scale runs on the line thread: meanwhile the page that
+// waits is greyed and ignores its keys, and the window goes on answering.
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +27,7 @@ namespace weighdesk {
 class CalibrationPages;
 class ErrorStrip;
 class InfoPage;
+class LineWorker;
 class ScaleConnection;
 class SearchPages;
 class WeighingPage;
@@ -98,17 +104,27 @@ private:
     void buildPageUnits();
     void connectKeypads();
     void startWithPort(const QString& port);
+    void startSearch(const QString& port);
     void enterPage(int page);
-    // False when the page could not be filled and must not show.
+    // False when the page shows later (once filled) or not at all.
     bool enterPageOwnStep(int page);
+    void showPage(int page);
+    void loadInfoPage();
     void setSelectedState(weighdesk::SelectedState state);
-    bool connectSelected();
-    void goToMainPage();
+    // The page that shows waits on the scale: greyed, its keys and the keyboard ignored.
+    void setBusy(bool busy);
+    using Connected = std::function<void(Norvell::Balvex::CppWrapper::ErrorCase, const ConnectionParams&)>;
+    void connectScale(const ConnectionParams& scale, Connected done);
+    // Connects the selected scale; on failure nothing stays selected.
+    void connectSelected(std::function<void()> connected, std::function<void()> failed);
+    void dropSelection();
     void foundByAutoSearch(const QList<ConnectionParams>& found);
     void handleLostConnection();
+    void reconnect();
     void escapePressed();
 
     std::unique_ptr<Ui::MainWindow> ui_;
+    std::unique_ptr<weighdesk::LineWorker> line_;
     weighdesk::look::WindowMode mode_ = weighdesk::look::WindowMode::Desktop;
     weighdesk::ErrorStrip* errors_ = nullptr;
     weighdesk::SearchPages* searchPages_ = nullptr;
@@ -122,7 +138,13 @@ private:
     std::optional<ConnectionParams> selected_;
     std::optional<ConnectionParams> checked_;
     QString portText_;
+    QString heldPort_;                  // the port of the current search another program holds
+    QString noScaleReason_;             // the close report's error when no scale is selected
+    QTimer reconnectTimer_;
+    QPointer<QWidget> busyPage_;
+    bool busy_ = false;
     bool recovering_ = false;
+    bool closing_ = false;
     bool reportPrinted_ = false;
     bool dragging_ = false;
     QPoint pressPosition_;

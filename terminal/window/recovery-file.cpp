@@ -6,8 +6,10 @@
 #include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
+#include <optional>
 
 #include "cpp-wrapper.h"
+#include "platform.h"
 
 namespace weighdesk {
 
@@ -16,12 +18,49 @@ using Norvell::Balvex::CppWrapper::ErrorCase;
 namespace {
 
 const QString kFileName = QStringLiteral("protocol_recovery.txt");
+const QChar kSeparator = QLatin1Char('\t');
 
-QStringList readLines(QFile& file) {
+QString lineOf(const QString& serialNumber, const QString& port) {
+    return serialNumber + kSeparator + port;
+}
+
+// A line names the scale by serial number and port; a legacy line by a serial number alone, which
+// an empty serial number never matches.
+bool names(const QString& line, const QString& serialNumber, const QString& port) {
+    if (!line.contains(kSeparator)) return !serialNumber.isEmpty() && line == serialNumber;
+    return line == lineOf(serialNumber, port);
+}
+
+// The lines of the file; none when it does not exist yet, nothing when it cannot be read.
+std::optional<QStringList> readLines(const QString& path) {
+    QFile file(path);
+    if (!file.exists()) return QStringList();
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return std::nullopt;
     QStringList lines;
     QTextStream in(&file);
     while (!in.atEnd()) lines << in.readLine();
     return lines;
+}
+
+bool writeLines(const QString& path, const QStringList& lines) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) return false;
+    QTextStream out(&file);
+    for (const QString& line : lines) out << line << '\n';
+    out.flush();
+    return file.commit();
+}
+
+// Reads, changes and rewrites the file while holding its lock.
+template <typename Change>
+ErrorCase rewrite(const QString& path, Change change) {
+    QDir().mkpath(QFileInfo(path).path());
+    const platform::FileLock lock((path + QStringLiteral(".lock")).toStdString());
+    if (!lock.held()) return ErrorCase::UnableToOpenFile;
+    std::optional<QStringList> lines = readLines(path);
+    if (!lines) return ErrorCase::UnableToOpenFile;
+    if (!change(*lines)) return ErrorCase::Correct;
+    return writeLines(path, *lines) ? ErrorCase::Correct : ErrorCase::UnableToOpenFile;
 }
 
 }  // namespace
@@ -36,40 +75,32 @@ RecoveryFile RecoveryFile::besideLogFolder() {
 
 RecoveryFile::RecoveryFile(const QString& folder) : path_(QDir(folder).filePath(kFileName)) {}
 
-ErrorCase RecoveryFile::append(const QString& serialNumber) const {
+ErrorCase RecoveryFile::append(const QString& serialNumber, const QString& port) const {
     if (failure_ != ErrorCase::Correct) return failure_;
-    QDir().mkpath(QFileInfo(path_).path());
-    QFile file(path_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) return ErrorCase::UnableToOpenFile;
-    QTextStream(&file) << serialNumber << '\n';
-    return ErrorCase::Correct;
+    return rewrite(path_, [&](QStringList& lines) {
+        if (lines.contains(lineOf(serialNumber, port))) return false;
+        lines << lineOf(serialNumber, port);
+        return true;
+    });
 }
 
-bool RecoveryFile::contains(const QString& serialNumber, ErrorCase& ecase) const {
+bool RecoveryFile::contains(const QString& serialNumber, const QString& port, ErrorCase& ecase) const {
     ecase = failure_;
     if (failure_ != ErrorCase::Correct) return false;
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    const std::optional<QStringList> lines = readLines(path_);
+    if (!lines || !QFile::exists(path_)) {
         ecase = ErrorCase::UnableToOpenFile;
         return false;
     }
-    return readLines(file).contains(serialNumber);
+    return std::any_of(lines->begin(), lines->end(),
+                       [&](const QString& line) { return names(line, serialNumber, port); });
 }
 
-ErrorCase RecoveryFile::remove(const QString& serialNumber) const {
+ErrorCase RecoveryFile::remove(const QString& serialNumber, const QString& port) const {
     if (failure_ != ErrorCase::Correct) return failure_;
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return ErrorCase::UnableToOpenFile;
-    QStringList kept = readLines(file);
-    file.close();
-    kept.removeAll(serialNumber);
-
-    QSaveFile rewritten(path_);
-    if (!rewritten.open(QIODevice::WriteOnly | QIODevice::Text)) return ErrorCase::UnableToOpenFile;
-    QTextStream out(&rewritten);
-    for (const QString& line : kept) out << line << '\n';
-    out.flush();
-    return rewritten.commit() ? ErrorCase::Correct : ErrorCase::UnableToOpenFile;
+    return rewrite(path_, [&](QStringList& lines) {
+        return lines.removeIf([&](const QString& line) { return names(line, serialNumber, port); }) > 0;
+    });
 }
 
 }  // namespace weighdesk

@@ -1,6 +1,10 @@
 #pragma once
-// "protocol_recovery.txt": the serial numbers of scales whose protocol this terminal switched from
-// CAS to POS, one a line, so that a later run can switch them back after a crash.
+// "protocol_recovery.txt": the scales whose protocol this terminal switched from CAS to POS, so that
+// a later run can switch them back after a crash. One scale a line: its serial number, a tab and
+// its port; a line with a serial number alone (as older terminals wrote) names that scale on any
+// port. Terminals share the file: every change is made under an exclusive lock on
+// "protocol_recovery.txt.lock" and written whole by a rename, so no change is lost and no reader
+// sees half a file.
 #include <QString>
 
 #include "cpp-wrapper-defines.h"
@@ -14,11 +18,10 @@ public:
     static RecoveryFile besideLogFolder();
     explicit RecoveryFile(const QString& folder);
 
-    Norvell::Balvex::CppWrapper::ErrorCase append(const QString& serialNumber) const;
-    bool contains(const QString& serialNumber, Norvell::Balvex::CppWrapper::ErrorCase& ecase) const;
-    // Rewrites the file without the serial number: the kept lines go to a temporary file in the
-    // same folder, which then replaces the file, so a crash midway loses nothing.
-    Norvell::Balvex::CppWrapper::ErrorCase remove(const QString& serialNumber) const;
+    Norvell::Balvex::CppWrapper::ErrorCase append(const QString& serialNumber, const QString& port) const;
+    bool contains(const QString& serialNumber, const QString& port,
+                  Norvell::Balvex::CppWrapper::ErrorCase& ecase) const;
+    Norvell::Balvex::CppWrapper::ErrorCase remove(const QString& serialNumber, const QString& port) const;
 
     const QString& path() const { return path_; }
 

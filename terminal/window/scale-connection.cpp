@@ -31,14 +31,6 @@ Driver& facade() {
 
 }  // namespace
 
-bool isLostConnection(ErrorCase ecase) {
-    if (ecase == ErrorCase::UnableToOpenSerialPort) return true;
-    if (ecase != ErrorCase::ConnectionError) return false;
-    // The driver closes a line that the other end dropped and answers ConnectionError after.
-    ErrorCase query = ErrorCase::Correct;
-    return !facade().isPortOpen(query);
-}
-
 ScaleConnection::ScaleConnection(RecoveryFile recoveryFile) : recoveryFile_(std::move(recoveryFile)) {}
 
 ErrorCase ScaleConnection::connect(ConnectionParams& scale) {
@@ -52,11 +44,11 @@ ErrorCase ScaleConnection::connect(ConnectionParams& scale) {
 
 void ScaleConnection::restore(ConnectionParams& scale) {
     ErrorCase ecase = ErrorCase::Correct;
-    const bool noted = recoveryFile_.contains(scale.serialNumber, ecase);
+    const bool noted = recoveryFile_.contains(scale.serialNumber, scale.port, ecase);
     if (!protocolSwitched_ && !noted) return;
     if (switchProtocol(scale, kCasProtocol)) {
         protocolSwitched_ = false;
-        recoveryFile_.remove(scale.serialNumber);
+        recoveryFile_.remove(scale.serialNumber, scale.port);
     }
 }
 
@@ -80,7 +72,8 @@ ErrorCase ScaleConnection::open(const ConnectionParams& scale) {
     const std::pair<LogicDeviceParamType, QString> settings[] = {
         {LogicDeviceParamType::EndPoint, scale.port},
         {LogicDeviceParamType::Protocol, scale.protocol},
-        {LogicDeviceParamType::Model, scale.model},
+        // The shortened model is for display; the driver checks the model against its own text.
+        {LogicDeviceParamType::Model, scale.reportedModel.isEmpty() ? scale.model : scale.reportedModel},
     };
     ErrorCase ecase = ErrorCase::Correct;
     for (const auto& [type, value] : settings) {
@@ -117,7 +110,7 @@ bool ScaleConnection::switchProtocol(ConnectionParams& scale, const QString& pro
 
 void ScaleConnection::switchToPos(ConnectionParams& scale) {
     if (!switchProtocol(scale, kPosProtocol)) return;
-    recoveryFile_.append(scale.serialNumber);
+    recoveryFile_.append(scale.serialNumber, scale.port);
     ErrorCase ecase = ErrorCase::Correct;
     facade().closePort(ecase);
     if (ecase == ErrorCase::Correct) facade().openPort(ecase);

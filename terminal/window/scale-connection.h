@@ -1,7 +1,8 @@
 #pragma once
 // Connecting to the selected scale through the facade. A CAS scale is switched to POS on connect
-// (the terminal weighs over POS) and its serial number noted in the recovery file; at close the
-// protocol is switched back, in this run or in a later one after a crash.
+// (the terminal weighs over POS) and noted in the recovery file; at close the protocol is switched
+// back, in this run or in a later one after a crash. Every call may wait on the line: it runs on
+// the line thread only.
 #include <QString>
 
 #include "connection-params.h"
@@ -10,15 +11,13 @@
 
 namespace weighdesk {
 
-// A failure that means the line is gone: the port could not be used, or the driver closed it.
-bool isLostConnection(Norvell::Balvex::CppWrapper::ErrorCase ecase);
-
 class ScaleConnection {
 public:
     explicit ScaleConnection(RecoveryFile recoveryFile);
 
-    // Opens the scale's port and reads its firmware version and calibration count into it. A
-    // failure of the protocol switch is not the caller's concern and leaves the result alone.
+    // Opens the scale's port, with the model text the driver reported, and reads its firmware
+    // version and calibration count into it. A failure of the protocol switch is not the caller's
+    // concern and leaves the result alone.
     Norvell::Balvex::CppWrapper::ErrorCase connect(ConnectionParams& scale);
     // Switches a scale switched by this run, or noted in the recovery file, back to CAS.
     void restore(ConnectionParams& scale);

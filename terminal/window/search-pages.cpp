@@ -2,11 +2,16 @@
 
 #include <QVBoxLayout>
 
+#include "close-report.h"
 #include "interface-button.h"
 #include "look.h"
 #include "ui_main-window.h"
 
 namespace weighdesk {
+
+QString portHeldMessage(const QString& port) {
+    return QStringLiteral("Порт %1 занят другой программой").arg(port);
+}
 
 SearchPages::SearchPages(Ui::MainWindow& ui, look::WindowMode mode, SerialPortLister allPorts, QObject* parent)
     : QObject(parent), ui_(ui), mode_(mode), allPorts_(std::move(allPorts)) {}
@@ -48,7 +53,7 @@ void SearchPages::setSelectedState(SelectedState state, const QString& port,
                                    const std::optional<ConnectionParams>& checked) {
     state_ = state;
     const bool busy = state == SelectedState::Checking || state == SelectedState::Stopping;
-    QString status = QStringLiteral("Весы не обнаружены");
+    QString status = kNoScaleFound;
     QString statusName = QStringLiteral("lbl_selected_status");
     if (state == SelectedState::Checking) {
         status = QStringLiteral("Соединение с весами устанавливается (%1)").arg(port);
@@ -77,6 +82,10 @@ void SearchPages::setSelectedState(SelectedState state, const QString& port,
     }
 }
 
+void SearchPages::showPortHeld(const QString& port) {
+    ui_.lbl_selected_status->setText(portHeldMessage(port));
+}
+
 void SearchPages::setProgress(int page, int value) {
     if (page == 0) ui_.progress_loader->setValue(value);
     if (page == 2) ui_.progress_search->setValue(value);
@@ -89,10 +98,14 @@ void SearchPages::clearDeviceList() {
     while (QLayoutItem* item = devicesLayout_->takeAt(0)) delete item;
 }
 
-void SearchPages::select(InterfaceButton* button) {
-    for (const QPointer<InterfaceButton>& other : buttons_) {
-        if (other) other->setSelected(false);
+void SearchPages::clearSelection() {
+    for (const QPointer<InterfaceButton>& button : buttons_) {
+        if (button) button->setSelected(false);
     }
+}
+
+void SearchPages::select(InterfaceButton* button) {
+    clearSelection();
     button->setSelected(true);
     emit deviceChosen(button->scale());
 }

@@ -20,6 +20,9 @@ namespace weighdesk {
 
 class InterfaceButton;
 
+// What page_selected and the close report say when the one port searched is held by another program.
+QString portHeldMessage(const QString& port);
+
 // The states of page_selected.
 enum class SelectedState { Idle = 0, Checking = 1, Found = 2, AutoSearch = 3, Stopping = 4 };
 
@@ -32,12 +35,16 @@ public:
     void fillDeviceList(const QList<ConnectionParams>& found);
     // Page 1 after a failed connect to the only scale found: nothing to select, repeat spans the page.
     void showRepeatOnly();
+    // No device button looks selected.
+    void clearSelection();
 
     // Page 10.
     void refillPorts();
     QString chosenPort() const;
     SelectedState selectedState() const { return state_; }
     void setSelectedState(SelectedState state, const QString& port, const std::optional<ConnectionParams>& checked);
+    // In state 0: the status names the port another program holds instead of "Весы не обнаружены".
+    void showPortHeld(const QString& port);
 
     // page: the current page number; only the loader (0) and the search page (2) show progress.
     void setProgress(int page, int value);

@@ -6,6 +6,7 @@
 
 #include "calibration-pages.h"
 #include "close-report.h"
+#include "line-worker.h"
 #include "page-tree.h"
 #include "support/temp-dir.h"
 
@@ -33,12 +34,15 @@ private:
     int page() const { return pagetree::pages(root_.get())->currentIndex(); }
     QString labelText(const char* name) const { return root_->findChild<QLabel*>(name)->text(); }
     void typeWeight(const QString& digits);
+    // Runs a calibration step and waits for its result from the line thread.
+    void calibrate(void (CalibrationPages::*step)());
     bool onlyMessageIs(const QString& text, int autoCloseMs);
     std::string control(const std::string& line) { return sim_->Send(line); }
 
     testsupport::ScopedAppData appData_;
     std::unique_ptr<testsupport::SimProcess> sim_;
     std::unique_ptr<QWidget> root_;
+    weighdesk::LineWorker line_;
     std::unique_ptr<CalibrationPages> calibration_;
     ConnectionParams scale_;
     QList<std::pair<QString, int>> messages_;
@@ -54,7 +58,7 @@ void CalibrationPagesTest::initTestCase() {
     hooks.enterPage = [this](int page) { showPage(page); };
     hooks.connectionLost = [] { QFAIL("connection lost"); };
     hooks.selectedScale = [this] { return &scale_; };
-    calibration_ = std::make_unique<CalibrationPages>(root_.get(), Driver::getInstanceLib(), hooks);
+    calibration_ = std::make_unique<CalibrationPages>(root_.get(), Driver::getInstanceLib(), line_, hooks);
 }
 
 void CalibrationPagesTest::init() {
@@ -70,10 +74,16 @@ void CalibrationPagesTest::showPage(int page) {
     if (page == CalibrationPages::kWeightPage) calibration_->enterWeightPage();
 }
 
+void CalibrationPagesTest::calibrate(void (CalibrationPages::*step)()) {
+    (calibration_.get()->*step)();
+    QVERIFY(calibration_->isBusy());
+    QTRY_VERIFY_WITH_TIMEOUT(!calibration_->isBusy(), 60000);
+}
+
 // After a zero calibration on a stable scale, page 7 with the digits typed over the placeholder.
 void CalibrationPagesTest::typeWeight(const QString& digits) {
     showPage(CalibrationPages::kZeroPage);
-    calibration_->calibrateZero();
+    calibrate(&CalibrationPages::calibrateZero);
     QCOMPARE(page(), CalibrationPages::kWeightPage);
     messages_.clear();
     calibration_->pressErase();
@@ -105,13 +115,13 @@ void CalibrationPagesTest::password() {
 void CalibrationPagesTest::zeroCalibrationTriesFiftyTimes() {
     showPage(CalibrationPages::kZeroPage);
     QCOMPARE(control("settle 50"), "ok");
-    calibration_->calibrateZero();
+    calibrate(&CalibrationPages::calibrateZero);
     QVERIFY(onlyMessageIs("Калибровка нулевым весом не удалась!", 2000));
     QCOMPARE(page(), CalibrationPages::kZeroPage);
     messages_.clear();
     QCOMPARE(control("settle 49"), "ok");
     QCOMPARE(control("set max 60"), "ok");
-    calibration_->calibrateZero();
+    calibrate(&CalibrationPages::calibrateZero);
     QVERIFY(messages_.isEmpty());
     QCOMPARE(page(), CalibrationPages::kWeightPage);
     QCOMPARE(calibration_->maxWeight(), 60);
@@ -121,7 +131,7 @@ void CalibrationPagesTest::zeroCalibrationTriesFiftyTimes() {
 void CalibrationPagesTest::unknownMaximumRefusesEveryWeight() {
     QCOMPARE(control("mute max"), "ok");
     showPage(CalibrationPages::kZeroPage);
-    calibration_->calibrateZero();
+    calibrate(&CalibrationPages::calibrateZero);
     QCOMPARE(page(), CalibrationPages::kWeightPage);
     QVERIFY(onlyMessageIs("Не удалось получить максимальный вес весов!", 1500));
     messages_.clear();
@@ -151,7 +161,12 @@ void CalibrationPagesTest::weightBounds() {
     QFETCH(std::string, sent);
     QCOMPARE(control("set cal 0000"), "ok");
     typeWeight(weight);
-    calibration_->calibrateWeight();
+    if (refusal.isEmpty()) {
+        calibrate(&CalibrationPages::calibrateWeight);
+    } else {
+        calibration_->calibrateWeight();  // refused before anything is sent
+        QVERIFY(!calibration_->isBusy());
+    }
     QCOMPARE(sim_->Setting("cal"), sent);
     if (!refusal.isEmpty()) {
         QVERIFY(onlyMessageIs(refusal, 2000));
@@ -181,7 +196,7 @@ void CalibrationPagesTest::weightCalibrationRetriesWhileUnstable() {
     const int countBefore = std::stoi(sim_->Setting("cnt"));
     typeWeight("5");
     QCOMPARE(control(unstable), "ok");
-    calibration_->calibrateWeight();
+    calibrate(&CalibrationPages::calibrateWeight);
     QCOMPARE(page(), calibrated ? CalibrationPages::kResultPage : CalibrationPages::kWeightPage);
     QCOMPARE(std::stoi(sim_->Setting("cnt")), countBefore + (calibrated ? 1 : 0));
     if (!calibrated) QVERIFY(onlyMessageIs("Калибровка ненулевым весом с параметрами не удалась!", 2000));

@@ -30,15 +30,20 @@ private slots:
         sim_.reset();
     }
 
+    // While the window waits to reconnect, the last weight is not shown as current and the page's
+    // keys wait too.
     void scaleBackOnItsLinkIsReconnected() {
         QVERIFY(sim_->control("drop"));
         QTRY_COMPARE_WITH_TIMEOUT(window_->errorStrip().text(),
                                   QStringLiteral("Потеряно соединение. Попытка восстановить"), 5000);
+        QVERIFY(!labelText(*window_, "lbl_net_weight").contains("0.500"));
+        QVERIFY(!windowtest::shows(*window_, "lbl_mark_stable"));
+        QVERIFY(!widget(*window_, "pb_tare")->isEnabled());
         QVERIFY(sim_->control("weight 777"));
         // The 5 s pause, then the connect; polling starts again on the same page.
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">0.777 <"), 15000);
         QCOMPARE(page(*window_), 3);
-        QVERIFY(window_->isVisible());
+        QVERIFY(window_->isVisible() && widget(*window_, "pb_tare")->isEnabled());
     }
 
     void scaleGoneClosesTheWindow() {

@@ -14,6 +14,7 @@
 using windowtest::click;
 using windowtest::labelText;
 using windowtest::page;
+using windowtest::widget;
 
 class MenuPagesTest : public QObject {
     Q_OBJECT
@@ -55,15 +56,42 @@ private slots:
         QTest::keyClick(window_.get(), Qt::Key_Return);
         QCOMPARE(page(*window_), 4);
 
-        windowtest::StdoutCapture out;
-        window_->close();
-        const QJsonObject report = QJsonDocument::fromJson(out.text()).object();
+        const QJsonObject report = QJsonDocument::fromJson(windowtest::closeAndReport(*window_)).object();
         QCOMPARE(report.value("calCount").toInt(-1), count.toInt());
+    }
+
+    // The scale stops answering while a page reads it: the window goes on answering, the page's keys
+    // wait (greyed, a second press ignored), and the page goes on once the scale is back.
+    void silentScaleLeavesTheWindowAnswering() {
+        QVERIFY(sim_->control("silent 1"));
+        click(*window_, "pb_info");
+        QVERIFY(!widget(*window_, "pb_info")->isEnabled());
+        bool served = false;
+        QTimer::singleShot(50, this, [&] { served = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(served, 1000);
+        QCOMPARE(page(*window_), 4);
+        QVERIFY(sim_->control("silent 0"));
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 9, 30000);
+
+        QTest::keyClick(window_.get(), Qt::Key_Escape);
+        click(*window_, "pb_calibration");
+        QTest::keyClicks(window_.get(), "8527");
+        QTest::keyClick(window_.get(), Qt::Key_Return);
+        QCOMPARE(page(*window_), 6);
+        QVERIFY(sim_->control("silent 1"));
+        click(*window_, "pb_calibration_zero");
+        QVERIFY(!widget(*window_, "pb_calibration_zero")->isEnabled());
+        served = false;
+        QTimer::singleShot(50, this, [&] { served = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(served, 1000);
+        QVERIFY(sim_->control("silent 0"));
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 7, 30000);
+        QVERIFY(widget(*window_, "pb_calibration_weight")->isEnabled());
     }
 
     void informationPageReadsTheScale() {
         click(*window_, "pb_info");
-        QCOMPARE(page(*window_), 9);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 9, 10000);
         QStringList values;
         for (const QLabel* label : window_->findChildren<QLabel*>("lbl_parameters_row_value")) values << label->text();
         QVERIFY2(values.contains("12345678"), qPrintable(values.join(", ")));

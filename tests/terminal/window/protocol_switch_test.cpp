@@ -7,9 +7,13 @@
 #include <QTest>
 #include <memory>
 
+#include <thread>
+
 #include "main-window.h"
+#include "recovery-file.h"
 #include "window-test-support.h"
 
+using Norvell::Balvex::CppWrapper::ErrorCase;
 using windowtest::click;
 using windowtest::page;
 using windowtest::recoveryLines;
@@ -47,16 +51,15 @@ private slots:
         auto window = connectedWindow(sim_->link());
         QTRY_COMPARE_WITH_TIMEOUT(page(*window), 3, 20000);
         QCOMPARE(sim_->setting("prov"), std::string("1"));
-        QCOMPARE(recoveryLines(), QStringList({"55550001", "77770001"}));
+        QCOMPARE(recoveryLines(), QStringList({"55550001", "77770001\t" + sim_->link()}));
         QVERIFY(sim_->control("weight 1200"));
         QTRY_VERIFY_WITH_TIMEOUT(windowtest::labelText(*window, "lbl_net_weight").contains(">1.200 <"), 5000);
         QVERIFY(windowtest::shows(*window, "w_tare_weight"));
 
-        windowtest::StdoutCapture out;
-        window->close();
+        const QByteArray report = windowtest::closeAndReport(*window);
         QCOMPARE(sim_->setting("prov"), std::string("0"));
         QCOMPARE(recoveryLines(), QStringList({"55550001"}));  // the other scale's line is kept
-        QVERIFY(out.text().contains("\"serialNumber\": \"77770001\""));
+        QVERIFY(report.contains("\"serialNumber\": \"77770001\""));
     }
 
     void nextRunRestoresAfterARunThatDidNotClose() {
@@ -65,14 +68,39 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(page(*crashed), 3, 20000);
         }  // destroyed without a close event, as after a crash
         QCOMPARE(sim_->setting("prov"), std::string("1"));
-        QVERIFY(recoveryLines().contains("77770001"));
+        QVERIFY(recoveryLines().contains("77770001\t" + sim_->link()));
 
         auto next = connectedWindow(sim_->link());
         QTRY_COMPARE_WITH_TIMEOUT(page(*next), 3, 20000);
-        windowtest::StdoutCapture out;
-        next->close();
+        windowtest::closeAndReport(*next);
         QCOMPARE(sim_->setting("prov"), std::string("0"));
         QCOMPARE(recoveryLines(), QStringList({"55550001"}));
+    }
+
+    // A scale is named by serial number and port; an empty serial number names no other scale, and
+    // a legacy line (a serial number alone) only its own.
+    void recoveryLinesNameOneScale() {
+        seedRecoveryFile("55550001\n\t/dev/ttyUSB1\n");
+        const weighdesk::RecoveryFile file = weighdesk::RecoveryFile::besideLogFolder();
+        ErrorCase ecase = ErrorCase::Correct;
+        QVERIFY(file.contains("55550001", "/dev/ttyS0", ecase));
+        QVERIFY(file.contains("", "/dev/ttyUSB1", ecase));
+        QVERIFY(!file.contains("", "/dev/ttyUSB0", ecase));
+        QCOMPARE(file.append("", "/dev/ttyUSB0"), ErrorCase::Correct);
+        QCOMPARE(file.remove("", "/dev/ttyUSB1"), ErrorCase::Correct);
+        QCOMPARE(recoveryLines(), QStringList({"55550001", "\t/dev/ttyUSB0"}));
+    }
+
+    // Two terminals noting scales at once: every line arrives.
+    void concurrentChangesKeepEveryLine() {
+        const weighdesk::RecoveryFile file = weighdesk::RecoveryFile::besideLogFolder();
+        const auto note = [&file](const QString& prefix) {
+            for (int i = 0; i < 40; ++i) file.append(prefix + QString::number(i), "/dev/ttyS0");
+        };
+        std::thread other(note, QStringLiteral("A"));
+        note(QStringLiteral("B"));
+        other.join();
+        QCOMPARE(recoveryLines().size(), 81);
     }
 
 private:

@@ -1,4 +1,8 @@
 // Searching several ports: progress, the found list, the page that follows, cancel, page_selected.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -8,9 +12,12 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
+#include <algorithm>
 #include <memory>
+#include <set>
 
 #include "device-search.h"
+#include "error-strip.h"
 #include "interface-button.h"
 #include "main-window.h"
 #include "window-test-support.h"
@@ -44,16 +51,24 @@ std::unique_ptr<MainWindow> selectionWindow(const QStringList& ports) {
 class SearchTest : public QObject {
     Q_OBJECT
 private slots:
-    void threePortsOneScaleLeadToTheMainPage() {
+    // Twelve ports (ten without a scale, one whose protocol is not supported): the bar moves with
+    // every port and the one scale is connected.
+    void manyPortsOneScaleLeadToTheMainPage() {
         auto scale = posScale("10000001");
         auto plain = posScale("", false);  // "POS2K": not supported, skipped
-        auto window = selectionWindow({kNoScale, plain->link(), scale->link()});
+        QStringList ports;
+        for (int i = 0; i < 10; ++i) ports << kNoScale + QString::number(i);
+        auto window = selectionWindow(ports << plain->link() << scale->link());
         QCOMPARE(page(*window), 10);
         QSignalSpy progress(window->findChild<DeviceSearch*>(), &DeviceSearch::set_progress_value);
         click(*window, "pb_selected_autosearch");
         QCOMPARE(page(*window), 2);
         QTRY_COMPARE_WITH_TIMEOUT(page(*window), 3, 30000);
-        QCOMPARE(progress.last().at(0).toInt(), 90);  // increment 3 over three ports
+        QList<int> values;
+        for (const QList<QVariant>& signal : progress) values << signal.at(0).toInt();
+        QVERIFY(std::is_sorted(values.begin(), values.end()));
+        QVERIFY(std::set<int>(values.begin(), values.end()).size() >= 12);
+        QCOMPARE(values.last(), 90);
         QCOMPARE(widget<QProgressBar>(*window, "progress_search")->value(), 100);
         QCOMPARE(labelText(*window, "lbl_serial_number"), QStringLiteral("10000001"));
     }
@@ -71,6 +86,17 @@ private slots:
         QVERIFY(shows(*window, "pb_select_device") && !shows(*window, "lbl_devices_not_found"));
         click(*window, "pb_select_device");  // nothing chosen yet
         QCOMPARE(page(*window), 1);
+
+        // A scale that fails to connect is neither chosen on screen nor in the close report.
+        QVERIFY(first->control("silent 1"));
+        buttons.at(0)->click();
+        click(*window, "pb_select_device");
+        QTRY_VERIFY_WITH_TIMEOUT(window->errorStrip().isShown(), 15000);
+        QCOMPARE(page(*window), 1);
+        QVERIFY(!window->selectedScale().has_value());
+        QCOMPARE(buttons.at(0)->objectName(), QStringLiteral("interface_button"));
+        QVERIFY(widget(*window, "page_devices")->isEnabled());
+
         buttons.at(1)->click();
         QCOMPARE(buttons.at(1)->objectName(), QStringLiteral("interface_button_selected"));
         QCOMPARE(buttons.at(0)->objectName(), QStringLiteral("interface_button"));
@@ -79,14 +105,27 @@ private slots:
         QCOMPARE(labelText(*window, "lbl_serial_number"), QStringLiteral("20000002"));
     }
 
-    void noScaleLeadsToTheSelectionPageAndReportsNone() {
-        auto window = std::make_unique<MainWindow>(kNoScale.toStdString(), [] { return QStringList(); });
+    // The port given on the command line has no scale, or another program holds it: the selection
+    // page and the close report say which.
+    void portWithoutScaleLeadsToTheSelectionPage_data() {
+        QTest::addColumn<bool>("held");
+        QTest::newRow("no scale") << false;
+        QTest::newRow("held by another program") << true;
+    }
+    void portWithoutScaleLeadsToTheSelectionPage() {
+        QFETCH(bool, held);
+        auto sim = posScale("60000001");
+        const QString port = held ? sim->link() : kNoScale;
+        const int holder = held ? ::open(qPrintable(port), O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+        QVERIFY(!held || ::flock(holder, LOCK_EX | LOCK_NB) == 0);
+        auto window = std::make_unique<MainWindow>(port.toStdString(), [] { return QStringList(); });
         QTRY_COMPARE_WITH_TIMEOUT(page(*window), 10, 15000);
-        QCOMPARE(labelText(*window, "lbl_selected_status"), QStringLiteral("Весы не обнаружены"));
-        windowtest::StdoutCapture out;
-        window->close();
-        const QJsonObject report = QJsonDocument::fromJson(out.text()).object();
-        QCOMPARE(report, QJsonObject({{"error", QStringLiteral("Весы не обнаружены")}}));
+        const QString expected =
+            held ? QStringLiteral("Порт %1 занят другой программой").arg(port) : QStringLiteral("Весы не обнаружены");
+        QCOMPARE(labelText(*window, "lbl_selected_status"), expected);
+        const QJsonObject report = QJsonDocument::fromJson(windowtest::closeAndReport(*window)).object();
+        if (holder >= 0) ::close(holder);
+        QCOMPARE(report, QJsonObject({{"error", expected}}));
     }
 
     void cancelWaitsForTheCheckAndShowsTheSelectionPage() {
@@ -101,8 +140,10 @@ private slots:
         QVERIFY(!window->findChild<DeviceSearch*>()->isRunning());
     }
 
+    // A scale whose model code has no digits is checked, connected and weighed like any other.
     void selectionPageStates() {
         auto scale = posScale("40000001");
+        QVERIFY(scale->control("set mode AB") && scale->control("stable 1") && scale->control("weight 2500"));
         auto window = selectionWindow({scale->link()});
         QCOMPARE(widget<QComboBox>(*window, "cb_selected_port")->currentText(), scale->link());
         QVERIFY(widget(*window, "pb_selected_apply_disabled") && !shows(*window, "w_selected_data"));
@@ -115,10 +156,12 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(widget(*window, "lbl_selected_status_ready") != nullptr, 15000);
         QCOMPARE(labelText(*window, "lbl_selected_serial_number_value"), QStringLiteral("40000001"));
-        QVERIFY(labelText(*window, "lbl_selected_model_value").endsWith("-15.2"));
+        QCOMPARE(labelText(*window, "lbl_selected_model_value"), QStringLiteral("K-ZA AB-15.2"));
         QVERIFY(shows(*window, "w_selected_data"));
         click(*window, "pb_selected_apply_enabled");
         QTRY_COMPARE_WITH_TIMEOUT(page(*window), 3, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(labelText(*window, "lbl_net_weight").contains(">2.500 <"), 5000);
+        QVERIFY(!window->errorStrip().isShown());
     }
 
     void stoppingACheckReturnsToIdle() {

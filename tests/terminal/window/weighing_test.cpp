@@ -62,15 +62,46 @@ private slots:
         QVERIFY(labelText(*window_, "lbl_net_weight").contains(">0 <"));
     }
 
+    // Overloaded, the marks and the tare line still follow the scale.
     void weightAboveTheMaximumIsAnOverload() {
         QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
         QVERIFY(sim_->control("weight 16000"));  // the scale's maximum is 15 kg
         QTRY_VERIFY_WITH_TIMEOUT(shows(*window_, "lbl_net_weight_error"), 5000);
         QVERIFY(!shows(*window_, "lbl_net_weight"));
         QCOMPARE(window_->errorStrip().text(), QStringLiteral("Перегруз"));
+        QVERIFY(sim_->control("tare 300") && sim_->control("settle 40"));
+        QTRY_COMPARE_WITH_TIMEOUT(labelText(*window_, "lbl_tare_weight"), QStringLiteral("Tare: 0.300 кг"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(shows(*window_, "lbl_mark_unstable"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(shows(*window_, "lbl_mark_stable"), 5000);
+        QVERIFY(shows(*window_, "lbl_net_weight_error"));
         QVERIFY(sim_->control("weight 1000"));
         QTRY_VERIFY_WITH_TIMEOUT(shows(*window_, "lbl_net_weight"), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(!window_->errorStrip().isShown(), 2000);
+    }
+
+    // A scale that stops answering never leaves its last weight on screen as if current; the keys
+    // still work and report their own failure; the weight returns with the scale.
+    void silentScaleShowsNoReading() {
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QVERIFY(sim_->control("weight 1234"));
+        QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">1.234 <"), 5000);
+        QVERIFY(sim_->control("silent 1"));
+        QTRY_VERIFY_WITH_TIMEOUT(!labelText(*window_, "lbl_net_weight").contains("1.234"), 1200);
+        QVERIFY(!labelText(*window_, "lbl_net_weight").contains("кг"));
+        QVERIFY(!shows(*window_, "lbl_mark_stable") && shows(*window_, "lbl_mark_unstable"));
+        QVERIFY(!shows(*window_, "lbl_mark_zero") && shows(*window_, "lbl_mark_non_zero"));
+        QVERIFY(!labelText(*window_, "lbl_tare_weight").contains("0"));
+        QCOMPARE(window_->errorStrip().text(), QStringLiteral("Весы не отвечают"));
+
+        QVERIFY(sim_->control("silent 0"));
+        QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">1.234 <"), 5000);
+        QVERIFY(shows(*window_, "lbl_mark_stable"));
+        QVERIFY2(!window_->errorStrip().isShown(), qPrintable(window_->errorStrip().text()));
+
+        QVERIFY(sim_->control("silent 1"));
+        click(*window_, "pb_tare");
+        QTRY_VERIFY_WITH_TIMEOUT(window_->errorStrip().text().startsWith("Ошибка: "), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(widget(*window_, "pb_tare")->isEnabled(), 10000);
     }
 
     void tareAndZeroReachTheScale() {
@@ -132,9 +163,7 @@ private slots:
 
     void closeReportNamesTheScale() {
         QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
-        windowtest::StdoutCapture out;
-        window_->close();
-        const QByteArray text = out.text();
+        const QByteArray text = windowtest::closeAndReport(*window_);
         const QJsonObject report = QJsonDocument::fromJson(text).object();
         QCOMPARE(report.value("vendor").toString(), QStringLiteral("NORVELL"));
         QCOMPARE(report.value("serialNumber").toString(), QStringLiteral("12345678"));

@@ -62,6 +62,13 @@ QByteArray StdoutCapture::text() {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QByteArray closeAndReport(QWidget& window) {
+    StdoutCapture out;
+    window.close();
+    if (!QTest::qWaitFor([&] { return !out.text().isEmpty(); }, 15000)) qWarning("the window printed no report");
+    return out.text();
+}
+
 QString recoveryFilePath() {
     return weighdesk::RecoveryFile::besideLogFolder().path();
 }

@@ -71,6 +71,9 @@ private:
     int saved_ = -1;
 };
 
+// Closes the window and waits for what it prints once the scale is restored: the close report.
+QByteArray closeAndReport(QWidget& window);
+
 // The facade's logic device points at the port; the window's recovery file lives beside the logs.
 QString recoveryFilePath();
 QStringList recoveryLines();
