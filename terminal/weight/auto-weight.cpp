@@ -101,6 +101,7 @@ void AutoWeight::pollingLoop() {
             }
             prepared = polled ? std::optional(generation) : std::nullopt;
             if (!polled) continue;
+            polledGeneration_ = generation;
         }
         pause(kPollPauseMs);
         pollOnce();
@@ -135,6 +136,7 @@ bool AutoWeight::readOverloadLimit() {
 
 void AutoWeight::pollOnce() {
     StatusTexts texts;
+    dataGeneration_ = polledGeneration_;
     error_ = readStatus(posFamily_, texts);
     if (error_ != ErrorCase::Correct) {
         if (weighdesk::isLostConnection(error_)) error_ = ErrorCase::UnableToOpenSerialPort;
@@ -156,6 +158,12 @@ void AutoWeight::clearFlags() {
     data_.takenAt = {};
 }
 
+// Only what this start's exchanges brought: a failure from before a restart (the lost line that led
+// to it) must not reach the page again.
 void AutoWeight::send_data() {
+    {
+        QMutexLocker lock(&mutex_);
+        if (dataGeneration_ != generation_) return;
+    }
     emit ready_data(data_, error_);
 }
