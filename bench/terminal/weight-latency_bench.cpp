@@ -13,9 +13,12 @@
 
 #include "exchange/simulator.h"
 #include "main-window.h"
+#include "serve-events.h"
 #include "weight-text.h"
 
 namespace {
+
+using terminal_bench::ServeUntil;
 
 using Clock = std::chrono::steady_clock;
 using exchange_bench::Simulator;
@@ -23,18 +26,6 @@ using exchange_bench::Transport;
 
 constexpr int kChanges = 60;
 constexpr int kMainPage = 3;
-
-// Serves the GUI thread until the condition holds; false at the deadline.
-template <typename Condition>
-bool ServeUntil(Condition condition, std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
-    while (!condition()) {
-        if (Clock::now() > deadline) return false;
-        QApplication::processEvents();
-        QThread::usleep(500);
-    }
-    return true;
-}
 
 bool Shows(const QLabel* label, int grams) {
     return label->text().contains(QStringLiteral("<span>%1 </span>").arg(weightdesk::numberText(grams / 1000.0, 0)));
