@@ -22,6 +22,11 @@ QString gramsText(double value) {
 // What stands in for a number when the scale gives none: grey dashes, never a figure.
 const QString kNoNumber = QStringLiteral("<span style=\"color:rgb(147, 147, 147); \">\u2014 \u2014 \u2014</span>");
 
+QString weightRichText(const QString& number, const QString& unit, bool portraitScreen) {
+    const QString fontPx = portraitScreen ? QStringLiteral("90") : QStringLiteral("70");
+    return QStringLiteral("<span>%2 </span><span style=\"font-size:%1px; \">%3</span>").arg(fontPx, number, unit);
+}
+
 }  // namespace
 
 QString numberText(double value, int unit) {
@@ -42,13 +47,12 @@ QString unitWord(int unit) {
 }
 
 QString netWeightRichText(const WeightChannelData& data, bool portraitScreen) {
-    const QString fontPx = portraitScreen ? QStringLiteral("90") : QStringLiteral("70");
-    return QStringLiteral("<span>%2 </span><span style=\"font-size:%1px; \">%3</span>")
-        .arg(fontPx, numberText(data.weight, data.unit), unitWord(data.unit));
+    return weightRichText(numberText(data.weight, data.unit), unitWord(data.unit), portraitScreen);
 }
 
-QString noReadingRichText() {
-    return kNoNumber;
+// No unit either; blank space in its place keeps the dashes where the digits stand.
+QString noReadingRichText(bool portraitScreen) {
+    return weightRichText(kNoNumber, QString(3, QChar(0x00A0)), portraitScreen);
 }
 
 QString noReadingTareLineText() {

@@ -21,7 +21,7 @@ QString netWeightRichText(const WeightChannelData& data, bool portraitScreen);
 QString tareLineText(double tare, int unit);
 
 // When the scale gives no current reading: the weight label and the tare line show no number at all.
-QString noReadingRichText();
+QString noReadingRichText(bool portraitScreen);
 QString noReadingTareLineText();
 
 // Which of the four marks show: exactly one of zero/nonZero and one of stable/unstable.

@@ -36,16 +36,16 @@ WeighingPage::WeighingPage(Ui::MainWindow& ui, ErrorStrip& errors, LineWorker& l
     connect(&readingAge_, &QTimer::timeout, this, &WeighingPage::checkReadingAge);
 }
 
+// Nothing has been read yet: no weight is shown until the first reading, not even a zero.
 void WeighingPage::prepare(const QString& protocol) {
     ui_.w_tare_weight->setVisible(protocol.contains("POS"));
-    WeightChannelData empty;
-    empty.zero = true;
-    showNumber(empty);
-    showMarksAndTare(empty);
+    showNoNumber();
 }
 
 void WeighingPage::startPolling(const QString& protocol) {
     if (!polling_ && pollable(protocol)) {
+        // A scale that gives nothing in this session is announced afresh.
+        noReading_ = false;
         pollingSince_ = Clock::now();
         weightPolling_.start();
         readingAge_.start();
@@ -113,9 +113,13 @@ void WeighingPage::checkReadingAge() {
 
 void WeighingPage::showNoReading() {
     noReading_ = true;
+    showNoNumber();
+}
+
+void WeighingPage::showNoNumber() {
     ui_.lbl_net_weight->show();
     ui_.lbl_net_weight_error->hide();
-    ui_.lbl_net_weight->setText(weightdesk::noReadingRichText());
+    ui_.lbl_net_weight->setText(weightdesk::noReadingRichText(portraitScreen_));
     showMarks(false, false);
     showTareLine(weightdesk::noReadingTareLineText());
 }

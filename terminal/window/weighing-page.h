@@ -30,7 +30,7 @@ public:
     WeighingPage(Ui::MainWindow& ui, ErrorStrip& errors, LineWorker& line, bool portraitScreen,
                  QObject* parent = nullptr);
 
-    // After a connect: the tare line only for POS, zero and stable marks, weight and tare 0.
+    // After a connect: the tare line only for POS; no number until the first reading.
     void prepare(const QString& protocol);
     // Entering the page: polling starts for POS and CAS scales unless it runs already.
     void startPolling(const QString& protocol);
@@ -55,6 +55,8 @@ private:
     void runKey(Norvell::Balvex::CppWrapper::Command command);
     void keyDone(const LineResult& result);
     void showNumber(const WeightChannelData& data);
+    // The neutral display: no number, no unit, the marks inactive, no tare.
+    void showNoNumber();
     void showMarksAndTare(const WeightChannelData& data);
     void showMarks(bool zero, bool stable);
     void showTareLine(const QString& text);

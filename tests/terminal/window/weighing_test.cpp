@@ -120,6 +120,7 @@ private slots:
     // a status with the outputs of a tare.
     void tarePressedWhilePollingShowsOnlyRealWeights() {
         QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains("кг"), 5000);
         std::set<QString> seen;
         for (int round = 0; round < 15; ++round) {
             QVERIFY(sim_->control("tare 0") && sim_->control("weight 2345"));
