@@ -3,8 +3,9 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-# libdriver.so, its private library, the facade and the real terminal travel together: the
-# terminal loads the facade from its own folder and the facade binds the driver by name.
+# libdriver.so, its private library, the facade, the window library and the real terminal travel
+# together: the terminal loads the facade and the window library from its own folder and the facade
+# binds the driver by name.
 set(PONDERIX_PRIVATE_LIBDIR "${CMAKE_INSTALL_LIBDIR}/ponderix")
 file(RELATIVE_PATH PONDERIX_BIN_TO_PRIVATE "${CMAKE_INSTALL_FULL_BINDIR}"
      "${CMAKE_INSTALL_FULL_LIBDIR}/ponderix")
@@ -20,10 +21,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/driver/include/driver/driver.h ${PROJECT_SOU
 set_target_properties(scalectl PROPERTIES INSTALL_RPATH "$ORIGIN/${PONDERIX_BIN_TO_PRIVATE}")
 install(TARGETS scalectl scale-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# The terminal records the facade's SHA-256 at build time, so neither file may be touched on the
-# way to the install folder: both are linked with their install run path ($ORIGIN) already, and
-# install() leaves such files as they are.
-install(TARGETS permanent LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+# The terminal records the facade's SHA-256 at build time, so none of these files may be touched on
+# the way to the install folder: they are linked with their install run path already ($ORIGIN, none
+# for weighdesk), and install() leaves such files as they are.
+install(TARGETS permanent weighdesk_window LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
 install(TARGETS weighdesk RUNTIME DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
 
 # bin/weighdesk is a link: the start-up check looks for the facade beside the real executable.

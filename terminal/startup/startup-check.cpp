@@ -32,7 +32,7 @@ StartupCheck CheckFacadeLibrary(std::string_view expectedSha256) {
     try {
         const std::filesystem::path library = platform::ExecutableFolder() / kFacadeLibrary;
         if (const auto failure = platform::TryLoad(library)) {
-            std::cerr << "LoadLibrary failed (Error " << failure->number << "): " << failure->text << std::endl;
+            PrintLoadFailure(*failure);
             return StartupCheck::LibraryNotLoadable;
         }
         return HasExpectedHash(library, expectedSha256) ? StartupCheck::Passed : StartupCheck::IntegrityFailed;
@@ -40,6 +40,10 @@ StartupCheck CheckFacadeLibrary(std::string_view expectedSha256) {
         std::cerr << "Critical Error: " << error.what() << std::endl;
         return StartupCheck::IntegrityFailed;
     }
+}
+
+void PrintLoadFailure(const platform::LoadFailure& failure) {
+    std::cerr << "LoadLibrary failed (Error " << failure.number << "): " << failure.text << std::endl;
 }
 
 void PrintIntegrityError() {

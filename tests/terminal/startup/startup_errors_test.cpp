@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "support/child-process.h"
 #include "support/temp-dir.h"
@@ -28,20 +29,31 @@ void ChangeOneByte(const fs::path& library) {
     file.put('g');
 }
 
-TEST(StartupCheck, FacadeMissingBesideTheProgramEndsWithOne) {
-    testsupport::TempDir dir;
-    CopyBeside(dir.path(), "weighdesk");
-    // The loader still finds a facade elsewhere; the check wants the one beside the program.
-    const auto result =
-        testsupport::Run({(dir.path() / "weighdesk").string()},
-                         {{"LD_LIBRARY_PATH", kBuiltFolder.string()}, {"QT_QPA_PLATFORM", "offscreen"}});
-    EXPECT_EQ(result.status, 1);
-    // The number is errno after the failed load; the text is the loader's.
-    EXPECT_EQ(result.err.rfind("LoadLibrary failed (Error ", 0), 0u) << result.err;
-    EXPECT_NE(result.err.find("): " + (dir.path() / "libpermanent.so").string() + ": cannot open shared object file"),
-              std::string::npos)
-        << result.err;
-    EXPECT_EQ(result.out, "");
+// The facade and the window library are loaded from the program's own folder only: copies the loader
+// would find through LD_LIBRARY_PATH are never taken instead.
+TEST(StartupCheck, LibraryMissingBesideTheProgramEndsWithOne) {
+    const struct {
+        std::vector<std::string> beside;
+        std::string missing;
+    } cases[] = {
+        {{"weighdesk"}, "libpermanent.so"},
+        {{"weighdesk", "libpermanent.so"}, "libweighdesk-window.so"},
+    };
+    for (const auto& [beside, missing] : cases) {
+        SCOPED_TRACE(missing);
+        testsupport::TempDir dir;
+        for (const auto& name : beside) CopyBeside(dir.path(), name);
+        const auto result =
+            testsupport::Run({(dir.path() / "weighdesk").string()},
+                             {{"LD_LIBRARY_PATH", kBuiltFolder.string()}, {"QT_QPA_PLATFORM", "offscreen"}});
+        EXPECT_EQ(result.status, 1);
+        // The number is errno after the failed load; the text is the loader's.
+        EXPECT_EQ(result.err.rfind("LoadLibrary failed (Error ", 0), 0u) << result.err;
+        EXPECT_NE(result.err.find("): " + (dir.path() / missing).string() + ": cannot open shared object file"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_EQ(result.out, "");
+    }
 }
 
 TEST(StartupCheck, ChangedFacadeAnswersWithTheJsonErrorAndEndsWithZero) {

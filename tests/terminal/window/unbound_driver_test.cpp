@@ -18,7 +18,7 @@ private slots:
         testsupport::TempDir folder;
         namespace fs = std::filesystem;
         const fs::path program(WEIGHDESK_PATH);
-        for (const char* file : {"weighdesk", "libpermanent.so"}) {
+        for (const char* file : {"weighdesk", "libpermanent.so", "libweighdesk-window.so"}) {
             fs::copy_file(program.parent_path() / file, folder.path() / file);
         }
         testsupport::ChildProcess weighdesk({(folder.path() / "weighdesk").string(), "--port", "/dev/null/none"},
