@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cpp-wrapper.h"
+#include "driver/error-names.h"
 
 namespace Norvell::Balvex::CppWrapper {
 
@@ -188,6 +189,24 @@ void Driver::setConnectionParam(LogicDeviceParamType ptype, const std::string& v
         ecase = Code(b.lib().set_logic_device_param(b.handle(), m_device_id, ptype, value));
         return 0;
     });
+}
+
+std::string Driver::errorCaseName(ErrorCase ecase) {
+    return std::string(driver::ErrorCaseName(ecase));
+}
+
+std::wstring Driver::errorCaseDescription(ErrorCase ecase) {
+    return m_ready ? ErrorCaseDescription(ecase) : std::wstring();
+}
+
+std::string Driver::loggingPath(ErrorCase& ecase) {
+    if (!m_ready) {
+        ecase = ErrorCase::UnknownExceptionWasCaught;
+        return std::string();
+    }
+    auto [path, code] = LoggingPath();
+    ecase = code;
+    return path;
 }
 
 }  // namespace Norvell::Balvex::CppWrapper

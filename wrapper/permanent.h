@@ -52,6 +52,15 @@ public:
     // Holds off every other thread's facade calls until released (see above).
     [[nodiscard]] std::unique_lock<std::recursive_mutex> lockUnit();
 
+    // These three never touch the scale and take no lock, so a thread that shows a failure never
+    // waits behind another thread's exchange.
+    // The identifier of a result code ("BoostTimeOut"); empty for a number outside the vocabulary.
+    static std::string errorCaseName(ErrorCase ecase);
+    // The driver's description of a result code in Russian; empty when the driver has none.
+    std::wstring errorCaseDescription(ErrorCase ecase);
+    // The driver's log folder; UnknownExceptionWasCaught when the driver is not bound.
+    std::string loggingPath(ErrorCase& ecase);
+
     static constexpr std::uint32_t m_device_id = 1;
 
 private:

@@ -4,8 +4,7 @@
 #include <QPushButton>
 #include <stdexcept>
 
-#include "cpp-wrapper.h"
-#include "driver/error-names.h"
+#include "permanent.h"
 
 namespace weighdesk {
 
@@ -14,13 +13,14 @@ using Norvell::Balvex::CppWrapper::ErrorCase;
 QString errorCaseName(ErrorCase ecase) {
     // The terminal spells code 36 its own way; for the rest the driver's table serves.
     if (ecase == ErrorCase::LogicDeviceJSONError) return QStringLiteral("LogicDeviceJSONerror");
-    const std::string_view name = driver::ErrorCaseName(static_cast<driver::ErrorCase>(ecase));
+    const std::string name = Norvell::Balvex::CppWrapper::Driver::errorCaseName(ecase);
     if (name.empty()) throw std::logic_error("Func ToString(ErrorCase ecase), ecase is not valid.");
-    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    return QString::fromStdString(name);
 }
 
 QString errorCaseMessage(ErrorCase ecase) {
-    QString description = QString::fromStdWString(Norvell::Balvex::CppWrapper::ErrorCaseDescription(ecase));
+    QString description =
+        QString::fromStdWString(Norvell::Balvex::CppWrapper::Driver::getInstanceLib().errorCaseDescription(ecase));
     if (description.isEmpty()) {
         try {
             description = errorCaseName(ecase);

@@ -8,7 +8,7 @@
 #include <QTextStream>
 #include <optional>
 
-#include "cpp-wrapper.h"
+#include "permanent.h"
 #include "platform.h"
 
 namespace weighdesk {
@@ -66,7 +66,8 @@ ErrorCase rewrite(const QString& path, Change change) {
 }  // namespace
 
 RecoveryFile RecoveryFile::besideLogFolder() {
-    const auto [logFolder, ecase] = Norvell::Balvex::CppWrapper::LoggingPath();
+    ErrorCase ecase = ErrorCase::Correct;
+    const std::string logFolder = Norvell::Balvex::CppWrapper::Driver::getInstanceLib().loggingPath(ecase);
     if (ecase != ErrorCase::Correct) return RecoveryFile(ecase);
     // The log folder without its last element; cleanPath drops a trailing separator first.
     const QString cleaned = QDir::cleanPath(QString::fromStdString(logFolder));
