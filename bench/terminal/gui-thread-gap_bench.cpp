@@ -28,6 +28,8 @@
 #include "support/sim-process.h"
 #include "support/temp-dir.h"
 
+using weighdesk::MainWindow;
+
 namespace {
 
 using terminal_bench::ServeUntil;
@@ -37,7 +39,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kTimerMs = 10;
 
-enum Page { kMain = 3, kMenu = 4, kPassword = 5, kZeroCalibration = 6, kReferenceWeight = 7, kInfo = 9, kSelection = 10 };
+using weighdesk::Page;
 
 const QString kWeightShown = QStringLiteral(">1.234 <");
 
@@ -170,22 +172,22 @@ public:
 
     bool reachMainPage() {
         openWindow(link_);
-        return ServeUntil([&] { return page() == kMain && netWeightContains(kWeightShown); }, 30s) ||
+        return ServeUntil([&] { return page() == Page::Main && netWeightContains(kWeightShown); }, 30s) ||
                fail("the window did not reach the main page with the simulated weight");
     }
 
-    bool reach(int wanted, Clock::duration timeout = 30s) {
+    bool reach(Page wanted, Clock::duration timeout = 30s) {
         return ServeUntil([&] { return page() == wanted; }, timeout) ||
-               fail("the window did not show page " + std::to_string(wanted));
+               fail("the window did not show page " + std::to_string(weighdesk::indexOf(wanted)));
     }
 
     // From the weighing page to the zero calibration page, through the password.
     bool enterZeroCalibration() {
-        if (!click("pb_menu") || !reach(kMenu) || !click("pb_calibration") || !reach(kPassword)) return false;
+        if (!click("pb_menu") || !reach(Page::Menu) || !click("pb_calibration") || !reach(Page::Calibration)) return false;
         for (const char* key : {"pb_password_8", "pb_password_5", "pb_password_2", "pb_password_7"}) {
             if (!click(key)) return false;
         }
-        return click("pb_calibration_begin") && reach(kZeroCalibration);
+        return click("pb_calibration_begin") && reach(Page::CalibrationZero);
     }
 
     bool click(const char* name) {
@@ -197,7 +199,7 @@ public:
 
     MainWindow& window() { return *window_; }
 
-    int page() const { return pages_ != nullptr ? pages_->currentIndex() : -1; }
+    Page page() const { return static_cast<Page>(pages_ != nullptr ? pages_->currentIndex() : -1); }
 
     bool netWeightContains(const QString& text) const {
         return netWeight_ != nullptr && netWeight_->text().contains(text);
@@ -252,28 +254,28 @@ private:
 void ConnectAndProtocolSwitch(Flow& flow) {
     if (!flow.startScale("cas")) return;
     flow.openWindow("");
-    if (!flow.reach(kSelection)) return;
+    if (!flow.reach(Page::Selected)) return;
     ServeUntil([] { return false; }, 300ms);
     bool applied = false;
     flow.measure([&] { return flow.click("pb_selected_check_connected"); },
                  [&] {
                      if (!applied && flow.window().findChild<QPushButton*>("pb_selected_apply_enabled") != nullptr)
                          applied = flow.click("pb_selected_apply_enabled");
-                     return flow.page() == kMain;
+                     return flow.page() == Page::Main;
                  },
                  30s);
 }
 
 void InfoPageSilentScale(Flow& flow) {
-    if (!flow.startScale("pos") || !flow.reachMainPage() || !flow.click("pb_menu") || !flow.reach(kMenu)) return;
+    if (!flow.startScale("pos") || !flow.reachMainPage() || !flow.click("pb_menu") || !flow.reach(Page::Menu)) return;
     flow.measure([&] { return flow.control("silent 1") && flow.click("pb_info"); },
-                 [&] { return flow.page() == kInfo; }, 30s);
+                 [&] { return flow.page() == Page::Info; }, 30s);
 }
 
 void InfoPageOneSettingUnanswered(Flow& flow) {
-    if (!flow.startScale("pos") || !flow.reachMainPage() || !flow.click("pb_menu") || !flow.reach(kMenu)) return;
+    if (!flow.startScale("pos") || !flow.reachMainPage() || !flow.click("pb_menu") || !flow.reach(Page::Menu)) return;
     flow.measure([&] { return flow.control("mute ktr") && flow.click("pb_info"); },
-                 [&] { return flow.page() == kInfo; }, 30s);
+                 [&] { return flow.page() == Page::Info; }, 30s);
 }
 
 void ZeroCalibrationIgnored(Flow& flow) {
@@ -284,7 +286,7 @@ void ZeroCalibrationIgnored(Flow& flow) {
             flow.controlLater(6s, "mute");
             return flow.click("pb_calibration_zero");
         },
-        [&] { return flow.page() == kReferenceWeight; }, 40s);
+        [&] { return flow.page() == Page::CalibrationWeight; }, 40s);
 }
 
 void ZeroCalibrationRefused(Flow& flow) {
@@ -295,7 +297,7 @@ void ZeroCalibrationRefused(Flow& flow) {
 
 void WeightCalibrationUnstable(Flow& flow) {
     if (!flow.startScale("pos") || !flow.reachMainPage() || !flow.enterZeroCalibration() ||
-        !flow.click("pb_calibration_zero") || !flow.reach(kReferenceWeight)) {
+        !flow.click("pb_calibration_zero") || !flow.reach(Page::CalibrationWeight)) {
         return;
     }
     flow.measure([&] { return flow.control("stable 0") && flow.click("pb_calibration_weight"); },

@@ -6,6 +6,8 @@
 #include "exchange/simulator.h"
 #include "search-devices.h"
 
+using weighdesk::SearchDevices;
+
 namespace {
 
 using exchange_bench::Simulator;

@@ -16,6 +16,8 @@
 #include "serve-events.h"
 #include "weight-text.h"
 
+using weighdesk::MainWindow;
+
 namespace {
 
 using terminal_bench::ServeUntil;
@@ -25,10 +27,9 @@ using exchange_bench::Simulator;
 using exchange_bench::Transport;
 
 constexpr int kChanges = 60;
-constexpr int kMainPage = 3;
 
 bool Shows(const QLabel* label, int grams) {
-    return label->text().contains(QStringLiteral("<span>%1 </span>").arg(weightdesk::numberText(grams / 1000.0, 0)));
+    return label->text().contains(QStringLiteral("<span>%1 </span>").arg(weighdesk::numberText(grams / 1000.0, 0)));
 }
 
 double Percentile(std::vector<double> values, double share) {
@@ -44,7 +45,7 @@ void BM_WeightChangeToLabel(benchmark::State& state) {
     window.show();
     const auto* pages = window.findChild<QStackedWidget*>("sw_window_manager");
     const auto* label = window.findChild<QLabel*>("lbl_net_weight");
-    if (!ServeUntil([&] { return pages->currentIndex() == kMainPage && Shows(label, 1234); },
+    if (!ServeUntil([&] { return pages->currentIndex() == weighdesk::indexOf(weighdesk::Page::Main) && Shows(label, 1234); },
                     std::chrono::seconds(30))) {
         state.SkipWithError("the window did not reach the main page with the simulated weight");
         return;

@@ -1,6 +1,7 @@
 #include "calibration-pages.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QThread>
 #include <stdexcept>
@@ -57,6 +58,30 @@ CalibrationPages::CalibrationPages(QWidget* root, Driver& driver, LineWorker& li
       hooks_(std::move(hooks)) {
     enterPasswordPage();
     enterWeightPage();
+    connectKeys(root);
+}
+
+void CalibrationPages::connectKeys(QWidget* root) {
+    const auto onClick = [this, root](const QString& name, auto action) {
+        connect(findRequired<QPushButton>(root, name.toLatin1().constData()), &QPushButton::clicked, this, action);
+    };
+    onClick("pb_calibration_begin", [this] { checkPassword(); });
+    onClick("pb_calibration_zero", [this] { calibrateZero(); });
+    onClick("pb_calibration_weight", [this] { calibrateWeight(); });
+    const std::pair<const char*, Page> moves[] = {
+        {"pb_calibration_zero_cancel", Page::Calibration},
+        {"pb_calibration_weight_cancel", Page::CalibrationZero},
+        {"pb_calibration_finish", Page::Menu},
+        {"pb_calibration_back_to_menu", Page::Menu},
+    };
+    for (const auto& [name, page] : moves) onClick(name, [this, page = page] { hooks_.enterPage(page); });
+    for (const QString keypad : {"password", "weight"}) {
+        for (int digit = 0; digit <= 9; ++digit) {
+            onClick(QStringLiteral("pb_%1_%2").arg(keypad).arg(digit), [this, digit] { pressDigit(digit); });
+        }
+        onClick(QStringLiteral("pb_%1_dot").arg(keypad), [this] { pressDoubleZero(); });
+        onClick(QStringLiteral("pb_%1_erase").arg(keypad), [this] { pressErase(); });
+    }
 }
 
 CalibrationPages::~CalibrationPages() = default;
@@ -71,7 +96,7 @@ void CalibrationPages::enterWeightPage() {
 
 void CalibrationPages::checkPassword() {
     if (password_->text() == QLatin1String(kCalibrationPassword)) {
-        hooks_.enterPage(kZeroPage);
+        hooks_.enterPage(Page::CalibrationZero);
         return;
     }
     password_->set(QString());
@@ -122,7 +147,7 @@ void CalibrationPages::zeroCalibrated(const ZeroResult& result) {
         hooks_.showMessage("Калибровка нулевым весом не удалась!", kRefusalNoticeMs);
     } else {
         maxWeight_ = result.maxWeight;
-        hooks_.enterPage(kWeightPage);
+        hooks_.enterPage(Page::CalibrationWeight);
         if (maxWeight_ == -1) hooks_.showMessage("Не удалось получить максимальный вес весов!", kShortNoticeMs);
     }
 }
@@ -188,7 +213,7 @@ void CalibrationPages::weightCalibrated(const WeightResult& result) {
         counterLabel_->setText(result.counter);
         // The close report takes the count from the selected scale.
         if (ConnectionParams* scale = hooks_.selectedScale()) scale->calibrationCount = result.counter.toInt();
-        hooks_.enterPage(kResultPage);
+        hooks_.enterPage(Page::CalibrationResult);
     }
 }
 
@@ -212,7 +237,7 @@ bool CalibrationPages::handleKey(int key) {
     // A step runs: its page's keys are ignored, so no second step starts.
     if (busy_) return pageShows(passwordPage_) || pageShows(zeroPage_) || pageShows(weightPage_);
     if (isEnterKey(key) && pageShows(resultPage_)) {
-        hooks_.enterPage(kMenuPage);
+        hooks_.enterPage(Page::Menu);
         return true;
     }
     if (isEnterKey(key) && pageShows(zeroPage_)) {

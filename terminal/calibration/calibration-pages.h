@@ -12,6 +12,7 @@
 #include "connection-params.h"
 #include "cpp-wrapper-defines.h"
 #include "keypad-input.h"
+#include "page.h"
 
 class QLabel;
 class QStackedWidget;
@@ -29,7 +30,7 @@ class LineWorker;
 struct CalibrationHooks {
     std::function<void(const QString& text, int autoCloseMs)> showMessage;
     std::function<void(Norvell::Balvex::CppWrapper::ErrorCase)> showError;
-    std::function<void(int page)> enterPage;
+    std::function<void(Page page)> enterPage;
     // A step waits on the scale (true) or has ended (false): the page shows it is working.
     std::function<void(bool)> setBusy;
     // The line is gone; the page stays as it is.
@@ -41,14 +42,8 @@ struct CalibrationHooks {
 class CalibrationPages : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kMenuPage = 4;
-    static constexpr int kPasswordPage = 5;
-    static constexpr int kZeroPage = 6;
-    static constexpr int kWeightPage = 7;
-    static constexpr int kResultPage = 8;
-
     // root: the window's widget tree, searched by object name; throws std::logic_error when a
-    // calibration widget is missing from it.
+    // calibration widget is missing from it. The pages' keys and keypads are connected here.
     CalibrationPages(QWidget* root, Norvell::Balvex::CppWrapper::Driver& driver, LineWorker& line,
                      CalibrationHooks hooks, QObject* parent = nullptr);
     ~CalibrationPages() override;
@@ -57,13 +52,13 @@ public:
     void enterPasswordPage();
     void enterWeightPage();
 
-    // on_pb_calibration_begin_clicked, on_pb_calibration_zero_clicked, on_pb_calibration_weight_clicked.
+    // "Далее" of pages 5, 6 and 7 (and Return there).
     void checkPassword();
     void calibrateZero();
     void calibrateWeight();
 
-    // pb_0_clicked … pb_9_clicked, pb_00_clicked, pb_erase_clicked: act on the entry of the page
-    // that shows (5 or 7), nothing elsewhere.
+    // The keypads' digits, "00" and erase: act on the entry of the page that shows (5 or 7),
+    // nothing elsewhere.
     void pressDigit(int digit);
     void pressDoubleZero();
     void pressErase();
@@ -92,6 +87,7 @@ private:
         QString counter;
     };
 
+    void connectKeys(QWidget* root);
     KeypadInput* shownEntry() const;
     bool pageShows(QWidget* page) const;
     void setBusy(bool busy);

@@ -38,8 +38,6 @@ QString softwareIdentifier() {
     return identifier;
 }
 
-}  // namespace weighdesk
-
 namespace {
 
 constexpr char kLinkStyle[] = "color:#1b83c2; text-decoration:underline;";
@@ -148,3 +146,5 @@ void info_dialog::mouseMoveEvent(QMouseEvent* event) {
 void info_dialog::mouseReleaseEvent(QMouseEvent*) {
     dragging_ = false;
 }
+
+}  // namespace weighdesk

@@ -17,8 +17,6 @@ inline constexpr char kTerminalVersion[] = "1.0.4";
 // read. Computed on the first call only.
 QString softwareIdentifier();
 
-}  // namespace weighdesk
-
 // desktop: window mode 2 (a shadow, and the dialog can be dragged); small: any mode but the
 // portrait panel (the small geometry). Elsewhere a darkened backdrop covers the whole window.
 // The dialog covers the window it is opened over.
@@ -48,3 +46,5 @@ private:
     bool dragging_ = false;
     QPoint pressPosition_;
 };
+
+}  // namespace weighdesk

@@ -65,7 +65,7 @@ QString firmwareVersionText(const QString& version) {
 }
 
 QList<ParameterRow> parameterRows(const ScaleReadings& readings) {
-    const QString interval = valueOf(readings.divisionCode, weightdesk::divisionFromCode);
+    const QString interval = valueOf(readings.divisionCode, weighdesk::divisionFromCode);
     return {
         {"Информация о модели", valueOf(readings.model, modelWithoutClass)},
         {"Класс точности", valueOf(readings.model, accuracyClass)},

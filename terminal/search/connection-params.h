@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+namespace weighdesk {
+
 struct ConnectionParams {
     QString port;      // device path, e.g. /dev/ttyUSB0
     QString model;     // shortened model name, for display and the close report
@@ -20,4 +22,6 @@ struct ConnectionParams {
     bool operator==(const ConnectionParams&) const = default;
 };
 
-Q_DECLARE_METATYPE(ConnectionParams)
+}  // namespace weighdesk
+
+Q_DECLARE_METATYPE(weighdesk::ConnectionParams)

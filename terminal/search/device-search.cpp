@@ -2,6 +2,8 @@
 
 #include <QEventLoop>
 
+namespace weighdesk {
+
 DeviceSearch::DeviceSearch(SerialPortLister allPorts, QObject* parent)
     : QObject(parent), allPorts_(std::move(allPorts)) {}
 
@@ -50,3 +52,5 @@ void DeviceSearch::cancel() {
     thread_->requestInterruption();
     waiting.exec();
 }
+
+}  // namespace weighdesk

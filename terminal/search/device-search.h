@@ -8,6 +8,8 @@
 
 #include "search-devices.h"
 
+namespace weighdesk {
+
 class DeviceSearch : public QObject {
     Q_OBJECT
 
@@ -38,3 +40,5 @@ private:
     std::unique_ptr<QThread> thread_;
     std::unique_ptr<SearchDevices> worker_;
 };
+
+}  // namespace weighdesk

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-namespace weightdesk {
+namespace weighdesk {
 
 QString shortenModel(const QString& model) {
     const QStringList words = model.split(QLatin1Char(' '));
@@ -19,4 +19,4 @@ QString divisionFromCode(const QString& code) {
     return intervals.at(index);
 }
 
-}  // namespace weightdesk
+}  // namespace weighdesk

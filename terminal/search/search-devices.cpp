@@ -7,6 +7,8 @@
 #include "platform.h"
 #include "scale-text.h"
 
+namespace weighdesk {
+
 using Norvell::Balvex::CppWrapper::Command;
 using Norvell::Balvex::CppWrapper::Driver;
 using Norvell::Balvex::CppWrapper::ErrorCase;
@@ -131,9 +133,11 @@ bool SearchDevices::readScaleData(ConnectionParams& params, ErrorCase& error) {
     step();
     params.protocol = QString::fromStdString(protocol);
     params.reportedModel = QString::fromStdString(model);
-    params.model = weightdesk::shortenModel(params.reportedModel);
+    params.model = weighdesk::shortenModel(params.reportedModel);
     params.serialNumber = QString::fromStdString(serial);
     params.maxWeight = static_cast<int>(QString::fromStdString(maxWeight).trimmed().toDouble());
-    params.division = weightdesk::divisionFromCode(QString::fromStdString(division));
+    params.division = weighdesk::divisionFromCode(QString::fromStdString(division));
     return true;
 }
+
+}  // namespace weighdesk

@@ -10,6 +10,8 @@
 #include "connection-params.h"
 #include "cpp-wrapper-defines.h"
 
+namespace weighdesk {
+
 // Where "all serial ports" come from. The system's list by default; tests give pseudo-terminals.
 using SerialPortLister = std::function<QStringList()>;
 
@@ -48,3 +50,5 @@ private:
     int portCount_ = 0;
     int step_ = 0;
 };
+
+}  // namespace weighdesk

@@ -11,7 +11,7 @@ int weighdesk_run(int* argc, char** argv, const char* port) {
     Norvell::Balvex::CppWrapper::Driver::getInstanceLib();
     QApplication application(*argc, argv);
     weighdesk::platform::CloseWindowsOnTerminate(application);
-    MainWindow window(port);
+    weighdesk::MainWindow window(port);
     window.show();
     return application.exec();
 }

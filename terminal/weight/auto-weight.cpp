@@ -8,6 +8,8 @@
 #include "permanent.h"
 #include "weight-decoding.h"
 
+namespace weighdesk {
+
 using Norvell::Balvex::CppWrapper::Command;
 using Norvell::Balvex::CppWrapper::Driver;
 using Norvell::Balvex::CppWrapper::ErrorCase;
@@ -144,9 +146,9 @@ void AutoWeight::pollOnce() {
     }
     data_.takenAt = std::chrono::steady_clock::now();
     if (posFamily_) {
-        weightdesk::decodePosReading(texts.weight, texts.state, texts.third, maxWeightKg_, data_);
+        weighdesk::decodePosReading(texts.weight, texts.state, texts.third, maxWeightKg_, data_);
     } else {
-        weightdesk::decodeCasReading(texts.weight, texts.state, texts.third, data_);
+        weighdesk::decodeCasReading(texts.weight, texts.state, texts.third, data_);
     }
 }
 
@@ -167,3 +169,5 @@ void AutoWeight::send_data() {
     }
     emit ready_data(data_, error_);
 }
+
+}  // namespace weighdesk

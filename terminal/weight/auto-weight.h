@@ -10,6 +10,8 @@
 #include "cpp-wrapper-defines.h"
 #include "weight-channel-data.h"
 
+namespace weighdesk {
+
 class AutoWeight : public QObject {
     Q_OBJECT
 
@@ -54,3 +56,5 @@ private:
     bool posFamily_ = false;
     std::optional<double> maxWeightKg_;  // set while overload detection is on
 };
+
+}  // namespace weighdesk

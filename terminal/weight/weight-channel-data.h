@@ -6,6 +6,8 @@
 
 #include "cpp-wrapper-defines.h"
 
+namespace weighdesk {
+
 struct WeightChannelData {
     int unit = 0;         // 0 kilogram, 1 gram, 2 pound
     double weight = 0.0;  // net weight in the unit
@@ -19,6 +21,8 @@ struct WeightChannelData {
     bool operator==(const WeightChannelData&) const = default;
 };
 
-Q_DECLARE_METATYPE(WeightChannelData)
+}  // namespace weighdesk
+
+Q_DECLARE_METATYPE(weighdesk::WeightChannelData)
 // Declared once here for every queued signal of the terminal that carries an error case.
 Q_DECLARE_METATYPE(Norvell::Balvex::CppWrapper::ErrorCase)

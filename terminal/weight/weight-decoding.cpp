@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace weightdesk {
+namespace weighdesk {
 namespace {
 
 constexpr std::size_t kCasStateLength = 7;  // reads positions 0, 4 and 6
@@ -68,4 +68,4 @@ void decodePosReading(const std::string& weight, const std::string& state, const
     data.unstable = posUnstable(state);
 }
 
-}  // namespace weightdesk
+}  // namespace weighdesk

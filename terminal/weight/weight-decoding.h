@@ -7,7 +7,7 @@
 
 #include "weight-channel-data.h"
 
-namespace weightdesk {
+namespace weighdesk {
 
 // CAS family: weight text, ten-character state text, unit text "kg", "g" or "lb".
 void decodeCasReading(const std::string& weight, const std::string& state, const std::string& unit,
@@ -17,4 +17,4 @@ void decodeCasReading(const std::string& weight, const std::string& state, const
 void decodePosReading(const std::string& weight, const std::string& state, const std::string& tare,
                       std::optional<double> maxWeightKg, WeightChannelData& data);
 
-}  // namespace weightdesk
+}  // namespace weighdesk

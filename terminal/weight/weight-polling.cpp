@@ -1,5 +1,7 @@
 #include "weight-polling.h"
 
+namespace weighdesk {
+
 namespace {
 
 constexpr int kPollIntervalMs = 50;
@@ -38,3 +40,5 @@ void WeightPolling::stop() {
     disconnect(&timer_, &QTimer::timeout, worker_, &AutoWeight::send_data);
     worker_->requestStop();
 }
+
+}  // namespace weighdesk

@@ -9,6 +9,8 @@
 
 #include "auto-weight.h"
 
+namespace weighdesk {
+
 class WeightPolling : public QObject {
     Q_OBJECT
 
@@ -32,3 +34,5 @@ private:
     AutoWeight* worker_;  // lives on the weight thread; deleted after it ends
     QTimer timer_;
 };
+
+}  // namespace weighdesk

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace weightdesk {
+namespace weighdesk {
 
 namespace {
 
@@ -67,4 +67,4 @@ WeightMarks marksOf(const WeightChannelData& data) {
     return {.zero = data.zero, .nonZero = !data.zero, .stable = !data.unstable, .unstable = data.unstable};
 }
 
-}  // namespace weightdesk
+}  // namespace weighdesk

@@ -5,7 +5,7 @@
 
 #include "weight-channel-data.h"
 
-namespace weightdesk {
+namespace weighdesk {
 
 // "0" for 0.0; grams in the shortest form with up to 6 significant digits; other units with 3 decimals.
 // Always plain digits, never an exponent.
@@ -35,4 +35,4 @@ struct WeightMarks {
 };
 WeightMarks marksOf(const WeightChannelData& data);
 
-}  // namespace weightdesk
+}  // namespace weighdesk

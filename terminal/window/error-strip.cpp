@@ -36,6 +36,7 @@ ErrorStrip::ErrorStrip(QWidget* strip, QLabel* text, QPushButton* closeButton, Q
     : QObject(parent), strip_(strip), text_(text), closeButton_(closeButton) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &ErrorStrip::hide);
+    connect(closeButton_, &QPushButton::clicked, this, &ErrorStrip::hide);
     strip_->hide();
 }
 

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include "about-dialog.h"
 #include "calibration-pages.h"
@@ -18,28 +19,16 @@
 #include "ui_main-window.h"
 #include "weighing-page.h"
 
+namespace weighdesk {
+
 using Norvell::Balvex::CppWrapper::Driver;
 using Norvell::Balvex::CppWrapper::ErrorCase;
-using weighdesk::SelectedState;
-using weighdesk::look::WindowMode;
+using look::WindowMode;
 
 namespace {
 
-enum Page {
-    kLoader = 0,
-    kDevices = 1,
-    kSearch = 2,
-    kMain = 3,
-    kMenu = 4,
-    kCalibration = 5,
-    kCalibrationZero = 6,
-    kCalibrationWeight = 7,
-    kCalibrationResult = 8,
-    kInfo = 9,
-    kSelected = 10,
-};
-
-constexpr int kReconnectDelayMs = 5000;
+constexpr int kClosingNoticeMs = 4000;
+constexpr int kLostLineNoticeMs = 10000;
 
 }  // namespace
 
@@ -48,17 +37,14 @@ MainWindow::MainWindow(const std::string& port, QWidget* parent) : MainWindow(po
 MainWindow::MainWindow(const std::string& port, SerialPortLister allPorts, QWidget* parent)
     : QMainWindow(parent),
       ui_(std::make_unique<Ui::MainWindow>()),
-      line_(std::make_unique<weighdesk::LineWorker>()),
-      mode_(weighdesk::look::primaryScreenMode()),
-      noScaleReason_(weighdesk::kNoScaleFound) {
+      line_(std::make_unique<LineWorker>()),
+      mode_(look::primaryScreenMode()) {
     ui_->setupUi(this);
-    reconnectTimer_.setSingleShot(true);
-    reconnectTimer_.setInterval(kReconnectDelayMs);
-    connect(&reconnectTimer_, &QTimer::timeout, this, &MainWindow::reconnect);
-    weighdesk::look::apply(*this, mode_);
+    look::apply(*this, mode_);
     buildUnits(std::move(allPorts));
     buildPageUnits();
-    enterPage(kLoader);
+    connectKeys();
+    enterPage(Page::Loader);
     // Without a usable driver the window still opens, and says why nothing will answer.
     if (const ErrorCase ecase = connection_->state(); ecase != ErrorCase::Correct) errors_->showError(ecase);
     startWithPort(QString::fromStdString(port));
@@ -68,25 +54,29 @@ MainWindow::~MainWindow() {
     closing_ = true;
     if (search_->isRunning()) search_->cancel();
     weighing_->stopPolling();
-    line_->run([connection = connection_.get()] { connection->close(); });
+    connection_->close();
     // Waits for the calls under way; their results are not delivered any more.
     line_.reset();
 }
 
 void MainWindow::buildUnits(SerialPortLister allPorts) {
-    errors_ =
-        new weighdesk::ErrorStrip(ui_->w_error_message, ui_->lbl_error_messages, ui_->pb_close_error_message, this);
-    searchPages_ = new weighdesk::SearchPages(*ui_, mode_, allPorts, this);
-    search_ = new DeviceSearch(std::move(allPorts), this);
-    weighing_ = new weighdesk::WeighingPage(*ui_, *errors_, *line_, mode_ == WindowMode::PortraitScreen, this);
-    connection_ = std::make_unique<weighdesk::ScaleConnection>(weighdesk::RecoveryFile::besideLogFolder());
+    errors_ = new ErrorStrip(ui_->w_error_message, ui_->lbl_error_messages, ui_->pb_close_error_message, this);
+    search_ = new DeviceSearch(allPorts, this);
+    searchPages_ = new SearchPages(*ui_, mode_, std::move(allPorts), *search_, this);
+    weighing_ = new WeighingPage(*ui_, *errors_, *line_, mode_ == WindowMode::PortraitScreen, this);
+    connection_ = new ScaleConnection(*line_, RecoveryFile::besideLogFolder(), this);
 
-    connect(searchPages_, &weighdesk::SearchPages::deviceChosen, this, &MainWindow::pb_interface_clicked);
-    connect(search_, &DeviceSearch::devices_search_finished, this, &MainWindow::devices_search_finished);
-    connect(search_, &DeviceSearch::set_progress_value, this, &MainWindow::gui_set_progress);
-    connect(search_, &DeviceSearch::port_held, this, [this](const QString& port) { heldPort_ = port; });
-    connect(weighing_, &weighdesk::WeighingPage::connectionLost, this, &MainWindow::handleLostConnection);
-    connectKeypads();
+    connect(search_, &DeviceSearch::devices_search_finished, this, &MainWindow::searchFinished);
+    connect(searchPages_, &SearchPages::deviceChosen, this, [this](const ConnectionParams& scale) { selected_ = scale; });
+    connect(searchPages_, &SearchPages::checkedScaleApplied, this, [this](const ConnectionParams& scale) {
+        selected_ = scale;
+        connectSelected([this] { enterPage(Page::Main); },
+                        [this] { searchPages_->setSelectedState(SelectedState::Idle); });
+    });
+    connect(searchPages_, &SearchPages::autoSearchRequested, this, [this] { enterPage(Page::Search); });
+    connect(weighing_, &WeighingPage::connectionLost, this, &MainWindow::handleLostConnection);
+    connect(connection_, &ScaleConnection::reconnected, this, &MainWindow::reconnected);
+    connect(connection_, &ScaleConnection::reconnectFailed, this, &MainWindow::reconnectFailed);
 }
 
 // The calibration and information pages talk to the scale themselves; the error strip, the page
@@ -94,97 +84,98 @@ void MainWindow::buildUnits(SerialPortLister allPorts) {
 void MainWindow::buildPageUnits() {
     Driver& driver = Driver::getInstanceLib();
     auto showError = [this](ErrorCase ecase) { errors_->showError(ecase); };
-    weighdesk::CalibrationHooks calibrationHooks{
+    CalibrationHooks calibrationHooks{
         [this](const QString& text, int autoCloseMs) { errors_->showMessage(text, autoCloseMs); },
         showError,
-        [this](int page) { enterPage(page); },
+        [this](Page page) { enterPage(page); },
         [this](bool busy) { setBusy(busy); },
         [this] { handleLostConnection(); },
         [this]() -> ConnectionParams* { return selected_ ? &*selected_ : nullptr; }};
-    calibration_ = new weighdesk::CalibrationPages(this, driver, *line_, std::move(calibrationHooks), this);
-    info_ = std::make_unique<weighdesk::InfoPage>(this, driver, *line_, showError, mode_);
+    calibration_ = new CalibrationPages(this, driver, *line_, std::move(calibrationHooks), this);
+    info_ = std::make_unique<InfoPage>(this, driver, *line_, showError, mode_);
 }
 
-void MainWindow::connectKeypads() {
-    const std::pair<QString, void (MainWindow::*)()> keys[] = {
-        {"1", &MainWindow::pb_1_clicked}, {"2", &MainWindow::pb_2_clicked},    {"3", &MainWindow::pb_3_clicked},
-        {"4", &MainWindow::pb_4_clicked}, {"5", &MainWindow::pb_5_clicked},    {"6", &MainWindow::pb_6_clicked},
-        {"7", &MainWindow::pb_7_clicked}, {"8", &MainWindow::pb_8_clicked},    {"9", &MainWindow::pb_9_clicked},
-        {"0", &MainWindow::pb_0_clicked}, {"dot", &MainWindow::pb_00_clicked}, {"erase", &MainWindow::pb_erase_clicked},
+// The keys that move between pages or reach the window; the pages' own keys are their units'.
+void MainWindow::connectKeys() {
+    const std::pair<QPushButton*, Page> moves[] = {
+        {ui_->pb_menu, Page::Menu},          {ui_->pb_back_to_main, Page::Main},
+        {ui_->pb_calibration, Page::Calibration}, {ui_->pb_info, Page::Info},
+        {ui_->pb_info_back_to_menu, Page::Menu},  {ui_->pb_search_repeat, Page::Search},
     };
-    for (const QString keypad : {"password", "weight"}) {
-        for (const auto& [key, slot] : keys) {
-            auto* button = findChild<QPushButton*>(QStringLiteral("pb_%1_%2").arg(keypad, key));
-            if (button != nullptr) connect(button, &QPushButton::clicked, this, slot);
-        }
+    for (const auto& [button, page] : moves) {
+        connect(button, &QPushButton::clicked, this, [this, page = page] {
+            if (!busy_) enterPage(page);
+        });
     }
+    connect(ui_->pb_minimize, &QPushButton::clicked, this, &QWidget::showMinimized);
+    connect(ui_->pb_exit, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui_->pb_about, &QPushButton::clicked, this, [this] {
+        info_dialog::showAbout(mode_ == WindowMode::Desktop, look::usesSmallLook(mode_), this);
+    });
+    connect(ui_->pb_tare, &QPushButton::clicked, weighing_, &WeighingPage::tare);
+    connect(ui_->pb_zero, &QPushButton::clicked, weighing_, &WeighingPage::zero);
+    connect(ui_->pb_search_cancel, &QPushButton::clicked, this, &MainWindow::cancelSearch);
+    connect(ui_->pb_select_device, &QPushButton::clicked, this, [this] {
+        if (selected_ && !busy_) connectSelected([this] { enterPage(Page::Main); }, [this] { enterPage(Page::Devices); });
+    });
 }
 
 void MainWindow::startWithPort(const QString& port) {
-    portText_ = port;
     if (port.isEmpty()) {
         ui_->lbl_loader_header->setText(QStringLiteral("Загрузка..."));
-        weighdesk::look::applyHeaderLook(*this, mode_, weighdesk::look::HeaderLook::Main);
-        enterPage(kSelected);
+        look::applyHeaderLook(*this, mode_, look::HeaderLook::Main);
+        enterPage(Page::Selected);
         return;
     }
     ui_->lbl_loader_header->setText(QStringLiteral("Соединение с весами устанавливается (%1)").arg(port));
-    setSelectedState(SelectedState::AutoSearch);
-    startSearch(port);
+    searchPages_->startAutoSearch(port);
 }
 
-// A search's finding replaces what an earlier one said about the ports.
-void MainWindow::startSearch(const QString& port) {
-    heldPort_.clear();
-    noScaleReason_ = weighdesk::kNoScaleFound;
-    search_->start(port);
-}
+// ---- Pages
 
-void MainWindow::enterPage(int page) {
-    if (page > kSelected || closing_) return;
-    if (page != kMain) weighing_->stopPolling();
+void MainWindow::enterPage(Page page) {
+    if (closing_) return;
+    if (page != Page::Main) weighing_->stopPolling();
     // Some pages show only once filled (the information page), or not at all.
     if (enterPageOwnStep(page)) showPage(page);
 }
 
-void MainWindow::showPage(int page) {
+void MainWindow::showPage(Page page) {
     currentPage_ = page;
-    if (page == kMain) {
+    if (page == Page::Main) {
         weighing_->startPolling(selected_ ? selected_->protocol : QString());
     } else {
         weighing_->stopPolling();
     }
-    ui_->pb_menu->setVisible(page == kMain);
-    ui_->sw_window_manager->setCurrentIndex(page);
+    ui_->pb_menu->setVisible(page == Page::Main);
+    ui_->sw_window_manager->setCurrentIndex(indexOf(page));
 }
 
-bool MainWindow::enterPageOwnStep(int page) {
+bool MainWindow::enterPageOwnStep(Page page) {
     switch (page) {
-        case kLoader:
+        case Page::Loader:
             ui_->progress_loader->setValue(0);
             break;
-        case kDevices:
+        case Page::Devices:
             dropSelection();
             break;
-        case kSearch:
+        case Page::Search:
             ui_->progress_search->setValue(0);
-            startSearch(QString());
+            searchPages_->startSearch(QString());
             break;
-        case kMain:
+        case Page::Main:
             ui_->lbl_serial_number->setText(selected_ ? selected_->serialNumber : QString());
             break;
-        case kSelected:
-            searchPages_->refillPorts();
-            portText_.clear();
-            setSelectedState(SelectedState::Idle);
+        case Page::Selected:
+            searchPages_->enterSelectionPage();
             break;
-        case kCalibration:
+        case Page::Calibration:
             calibration_->enterPasswordPage();
             break;
-        case kCalibrationWeight:
+        case Page::CalibrationWeight:
             calibration_->enterWeightPage();
             break;
-        case kInfo:
+        case Page::Info:
             loadInfoPage();
             return false;
         default:
@@ -203,12 +194,8 @@ void MainWindow::loadInfoPage() {
             handleLostConnection();
             return;
         }
-        showPage(kInfo);
+        showPage(Page::Info);
     });
-}
-
-void MainWindow::setSelectedState(SelectedState state) {
-    searchPages_->setSelectedState(state, portText_, checked_);
 }
 
 void MainWindow::setBusy(bool busy) {
@@ -218,26 +205,15 @@ void MainWindow::setBusy(bool busy) {
     if (busyPage_) busyPage_->setEnabled(false);
 }
 
-// The scale, as the connect left it (firmware, calibration count, a switched protocol), comes back
-// with the result; a failed connect leaves no port open behind it.
-void MainWindow::connectScale(const ConnectionParams& scale, Connected done) {
-    setBusy(true);
-    line_->run(
-        [connection = connection_.get(), scale = ConnectionParams(scale)]() mutable {
-            const ErrorCase ecase = connection->connect(scale);
-            if (ecase != ErrorCase::Correct) connection->close();
-            return std::pair{ecase, scale};
-        },
-        [this, done = std::move(done)](const std::pair<ErrorCase, ConnectionParams>& outcome) {
-            setBusy(false);
-            if (!closing_) done(outcome.first, outcome.second);
-        });
-}
+// ---- Search, selection and connection
 
 void MainWindow::connectSelected(std::function<void()> connected, std::function<void()> failed) {
     if (!selected_) return;
-    connectScale(*selected_, [this, connected = std::move(connected), failed = std::move(failed)](
-                                 ErrorCase ecase, const ConnectionParams& scale) {
+    setBusy(true);
+    connection_->connectTo(*selected_, [this, connected = std::move(connected), failed = std::move(failed)](
+                                           ErrorCase ecase, const ConnectionParams& scale) {
+        setBusy(false);
+        if (closing_) return;
         if (ecase != ErrorCase::Correct) {
             errors_->showError(ecase);
             dropSelection();
@@ -256,245 +232,71 @@ void MainWindow::dropSelection() {
     searchPages_->clearSelection();
 }
 
-// ---- Search and selection
-
-void MainWindow::pb_interface_clicked(const ConnectionParams& scale) {
-    selected_ = scale;
-}
-
-void MainWindow::devices_search_finished(std::optional<QList<ConnectionParams>> found_devices) {
-    searchPages_->setProgress(currentPage_, 100);
-    emit stop_search_devices_thread_done();
-    if (!found_devices) return;
-    // One port searched, and another program has it: that is why nothing was found.
-    const bool held = found_devices->isEmpty() && !heldPort_.isEmpty();
-    if (held) noScaleReason_ = weighdesk::portHeldMessage(heldPort_);
-    const SelectedState state = searchPages_->selectedState();
-    if (state == SelectedState::AutoSearch) {
-        foundByAutoSearch(*found_devices);
-    } else if (state == SelectedState::Checking) {
-        if (!found_devices->isEmpty()) checked_ = found_devices->first();
-        setSelectedState(found_devices->isEmpty() ? SelectedState::Idle : SelectedState::Found);
-    }
-    if (held && currentPage_ == kSelected) searchPages_->showPortHeld(heldPort_);
+void MainWindow::searchFinished(std::optional<QList<ConnectionParams>> found) {
+    searchPages_->showProgress(100);
+    if (!found) return;
+    if (searchPages_->selectedState() == SelectedState::AutoSearch) foundByAutoSearch(*found);
+    searchPages_->searchFinished(*found, currentPage_ == Page::Selected);
 }
 
 void MainWindow::foundByAutoSearch(const QList<ConnectionParams>& found) {
-    weighdesk::look::applyHeaderLook(*this, mode_, weighdesk::look::HeaderLook::Main);
+    look::applyHeaderLook(*this, mode_, look::HeaderLook::Main);
     if (found.isEmpty()) {
-        enterPage(kSelected);
+        enterPage(Page::Selected);
         return;
     }
     searchPages_->fillDeviceList(found);
     if (found.size() > 1) {
-        enterPage(kDevices);
+        enterPage(Page::Devices);
         return;
     }
     selected_ = found.first();
-    connectSelected([this] { enterPage(kMain); },
+    connectSelected([this] { enterPage(Page::Main); },
                     [this] {
                         searchPages_->showRepeatOnly();
-                        enterPage(kDevices);
+                        enterPage(Page::Devices);
                     });
 }
 
-void MainWindow::gui_set_progress(int value) {
-    searchPages_->setProgress(currentPage_, value);
-}
-
-void MainWindow::on_pb_search_repeat_clicked() {
-    if (busy_) return;
-    enterPage(kSearch);
-}
-
-void MainWindow::on_pb_search_cancel_clicked() {
+void MainWindow::cancelSearch() {
     if (busy_) return;
     if (search_->isRunning()) {
         ui_->lbl_search_progress->setText(QStringLiteral("Отмена поиска..."));
         search_->cancel();
     }
     ui_->lbl_search_progress->setText(QStringLiteral("Поиск весов..."));
-    enterPage(kSelected);
+    enterPage(Page::Selected);
 }
 
-void MainWindow::on_pb_select_device_clicked() {
-    if (!selected_ || busy_) return;
-    connectSelected([this] { enterPage(kMain); }, [this] { enterPage(kDevices); });
-}
-
-void MainWindow::on_pb_selected_check_clicked() {
-    if (busy_) return;
-    const SelectedState state = searchPages_->selectedState();
-    if (state == SelectedState::Idle || state == SelectedState::Found) {
-        // An empty port text would mean every port; with nothing listed there is nothing to check.
-        if (searchPages_->chosenPort().isEmpty()) return;
-        portText_ = searchPages_->chosenPort();
-        checked_.reset();
-        setSelectedState(SelectedState::Checking);
-        startSearch(portText_);
-    } else if (state == SelectedState::Checking) {
-        setSelectedState(SelectedState::Stopping);
-        if (search_->isRunning()) search_->cancel();
-        setSelectedState(SelectedState::Idle);
-    }
-}
-
-void MainWindow::on_pb_selected_apply_clicked() {
-    if (searchPages_->selectedState() != SelectedState::Found || busy_) return;
-    selected_ = checked_;
-    connectSelected([this] { enterPage(kMain); }, [this] { setSelectedState(SelectedState::Idle); });
-}
-
-void MainWindow::on_pb_selected_autosearch_clicked() {
-    if (busy_) return;
-    const SelectedState state = searchPages_->selectedState();
-    if (state == SelectedState::Checking || state == SelectedState::Stopping) return;
-    setSelectedState(SelectedState::AutoSearch);
-    enterPage(kSearch);
-}
-
-// ---- Weighing and the lost connection
-
-void MainWindow::on_pb_tare_clicked() {
-    if (!busy_) weighing_->tare();
-}
-
-void MainWindow::on_pb_zero_clicked() {
-    if (!busy_) weighing_->zero();
-}
+// ---- The lost line
 
 // The weight on screen stops being current at once; the page waits, greyed, for the reconnect.
 void MainWindow::handleLostConnection() {
     if (recovering_ || closing_) return;
     recovering_ = true;
-    errors_->showMessage(QStringLiteral("Потеряно соединение. Попытка восстановить"), 10000);
+    errors_->showMessage(QStringLiteral("Потеряно соединение. Попытка восстановить"), kLostLineNoticeMs);
     weighing_->stopPolling();
     weighing_->showNoReading();
     setBusy(true);
-    line_->run([connection = connection_.get()] { connection->close(); });
-    reconnectTimer_.start();
-}
-
-void MainWindow::reconnect() {
-    const auto reconnected = [this](ErrorCase ecase, const ConnectionParams& scale) {
-        recovering_ = false;
-        if (ecase != ErrorCase::Correct) {
-            errors_->showMessage(QStringLiteral("Потеряно соединение. Приложение закрывается"), 4000);
-            QTimer::singleShot(4000, this, &QWidget::close);
-            return;
-        }
-        selected_ = scale;
-        enterPage(currentPage_);
-    };
-    setBusy(false);
-    if (!selected_) {
-        reconnected(ErrorCase::UnableToOpenSerialPort, ConnectionParams());
-        return;
+    if (selected_) {
+        connection_->reconnectLater(*selected_);
+    } else {
+        reconnectFailed();
     }
-    connectScale(*selected_, reconnected);
 }
 
-// ---- Navigation
-
-void MainWindow::on_pb_menu_clicked() {
-    if (!busy_) enterPage(kMenu);
+void MainWindow::reconnected(const ConnectionParams& scale) {
+    recovering_ = false;
+    setBusy(false);
+    selected_ = scale;
+    enterPage(currentPage_);
 }
 
-void MainWindow::on_pb_minimize_clicked() {
-    showMinimized();
-}
-
-void MainWindow::on_pb_exit_clicked() {
-    close();
-}
-
-void MainWindow::on_pb_about_clicked() {
-    info_dialog::showAbout(mode_ == WindowMode::Desktop, weighdesk::look::usesSmallLook(mode_), this);
-}
-
-void MainWindow::on_pb_calibration_clicked() {
-    enterPage(kCalibration);
-}
-
-void MainWindow::on_pb_info_clicked() {
-    if (!busy_) enterPage(kInfo);
-}
-
-void MainWindow::on_pb_back_to_main_clicked() {
-    enterPage(kMain);
-}
-
-void MainWindow::on_pb_calibration_weight_cancel_clicked() {
-    enterPage(kCalibrationZero);
-}
-
-void MainWindow::on_pb_calibration_zero_cancel_clicked() {
-    enterPage(kCalibration);
-}
-
-void MainWindow::on_pb_calibration_finish_clicked() {
-    enterPage(kMenu);
-}
-
-void MainWindow::on_pb_calibration_back_to_menu_clicked() {
-    enterPage(kMenu);
-}
-
-void MainWindow::on_pb_info_back_to_menu_clicked() {
-    enterPage(kMenu);
-}
-
-void MainWindow::on_pb_close_error_message_clicked() {
-    errors_->hide();
-}
-
-void MainWindow::on_pb_calibration_begin_clicked() {
-    calibration_->checkPassword();
-}
-void MainWindow::on_pb_calibration_zero_clicked() {
-    calibration_->calibrateZero();
-}
-void MainWindow::on_pb_calibration_weight_clicked() {
-    calibration_->calibrateWeight();
-}
-
-// ---- Keypads: they type into the entry of page 5 or 7.
-
-void MainWindow::pb_1_clicked() {
-    calibration_->pressDigit(1);
-}
-void MainWindow::pb_2_clicked() {
-    calibration_->pressDigit(2);
-}
-void MainWindow::pb_3_clicked() {
-    calibration_->pressDigit(3);
-}
-void MainWindow::pb_4_clicked() {
-    calibration_->pressDigit(4);
-}
-void MainWindow::pb_5_clicked() {
-    calibration_->pressDigit(5);
-}
-void MainWindow::pb_6_clicked() {
-    calibration_->pressDigit(6);
-}
-void MainWindow::pb_7_clicked() {
-    calibration_->pressDigit(7);
-}
-void MainWindow::pb_8_clicked() {
-    calibration_->pressDigit(8);
-}
-void MainWindow::pb_9_clicked() {
-    calibration_->pressDigit(9);
-}
-void MainWindow::pb_0_clicked() {
-    calibration_->pressDigit(0);
-}
-void MainWindow::pb_00_clicked() {
-    calibration_->pressDoubleZero();
-}
-void MainWindow::pb_erase_clicked() {
-    calibration_->pressErase();
+void MainWindow::reconnectFailed() {
+    recovering_ = false;
+    setBusy(false);
+    errors_->showMessage(QStringLiteral("Потеряно соединение. Приложение закрывается"), kClosingNoticeMs);
+    QTimer::singleShot(kClosingNoticeMs, this, &QWidget::close);
 }
 
 // ---- Window events
@@ -509,20 +311,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (closing_) return;
     closing_ = true;
-    reconnectTimer_.stop();
+    connection_->cancelReconnect();
     // The worker would poll in the old protocol while the scale switches back.
     weighing_->stopPolling();
     setBusy(true);
     line_->requestInterruption();
-    line_->run(
-        [connection = connection_.get(), scale = selected_]() mutable {
-            if (scale) connection->restore(*scale);
-        },
-        [this] {
-            weighdesk::printCloseReport(selected_, noScaleReason_);
-            reportPrinted_ = true;
-            close();
-        });
+    connection_->restore(selected_, [this] {
+        printCloseReport(selected_, searchPages_->noScaleReason());
+        reportPrinted_ = true;
+        close();
+    });
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -544,12 +342,12 @@ void MainWindow::escapePressed() {
         errors_->hide();
         return;
     }
-    if (currentPage_ == kSearch) {
-        on_pb_search_cancel_clicked();
-    } else if (currentPage_ == kMenu) {
-        enterPage(kMain);
-    } else if (currentPage_ == kCalibration || currentPage_ == kInfo) {
-        enterPage(kMenu);
+    if (currentPage_ == Page::Search) {
+        cancelSearch();
+    } else if (currentPage_ == Page::Menu) {
+        enterPage(Page::Main);
+    } else if (currentPage_ == Page::Calibration || currentPage_ == Page::Info) {
+        enterPage(Page::Menu);
     }
 }
 
@@ -567,3 +365,5 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
 void MainWindow::mouseReleaseEvent(QMouseEvent* /*event*/) {
     if (mode_ == WindowMode::Desktop) dragging_ = false;
 }
+
+}  // namespace weighdesk

@@ -3,8 +3,10 @@
 #include <QVBoxLayout>
 
 #include "close-report.h"
+#include "device-search.h"
 #include "interface-button.h"
 #include "look.h"
+#include "page.h"
 #include "ui_main-window.h"
 
 namespace weighdesk {
@@ -13,8 +15,77 @@ QString portHeldMessage(const QString& port) {
     return QStringLiteral("Порт %1 занят другой программой").arg(port);
 }
 
-SearchPages::SearchPages(Ui::MainWindow& ui, look::WindowMode mode, SerialPortLister allPorts, QObject* parent)
-    : QObject(parent), ui_(ui), mode_(mode), allPorts_(std::move(allPorts)) {}
+SearchPages::SearchPages(Ui::MainWindow& ui, look::WindowMode mode, SerialPortLister allPorts, DeviceSearch& search,
+                         QObject* parent)
+    : QObject(parent), ui_(ui), mode_(mode), allPorts_(std::move(allPorts)), search_(search),
+      noScaleReason_(kNoScaleFound) {
+    connect(ui_.pb_selected_check, &QPushButton::clicked, this, &SearchPages::check);
+    connect(ui_.pb_selected_apply, &QPushButton::clicked, this, &SearchPages::apply);
+    connect(ui_.pb_selected_autosearch, &QPushButton::clicked, this, &SearchPages::autoSearch);
+    connect(&search_, &DeviceSearch::set_progress_value, this, &SearchPages::showProgress);
+    connect(&search_, &DeviceSearch::port_held, this, [this](const QString& port) { heldPort_ = port; });
+}
+
+void SearchPages::startSearch(const QString& port) {
+    heldPort_.clear();
+    noScaleReason_ = kNoScaleFound;
+    search_.start(port);
+}
+
+void SearchPages::startAutoSearch(const QString& port) {
+    portText_ = port;
+    setSelectedState(SelectedState::AutoSearch);
+    startSearch(port);
+}
+
+void SearchPages::enterSelectionPage() {
+    ui_.cb_selected_port->clear();
+    ui_.cb_selected_port->addItems(allPorts_());
+    portText_.clear();
+    setSelectedState(SelectedState::Idle);
+}
+
+// One port searched, and another program has it: that is why nothing was found.
+void SearchPages::searchFinished(const QList<ConnectionParams>& found, bool selectionShows) {
+    const bool held = found.isEmpty() && !heldPort_.isEmpty();
+    if (held) noScaleReason_ = portHeldMessage(heldPort_);
+    if (state_ == SelectedState::Checking) {
+        if (!found.isEmpty()) checked_ = found.first();
+        setSelectedState(found.isEmpty() ? SelectedState::Idle : SelectedState::Found);
+    }
+    if (held && selectionShows) ui_.lbl_selected_status->setText(portHeldMessage(heldPort_));
+}
+
+QString SearchPages::noScaleReason() const {
+    return noScaleReason_;
+}
+
+// Checks the chosen port (states 0 and 2), or stops a check under way (state 1).
+void SearchPages::check() {
+    if (state_ == SelectedState::Idle || state_ == SelectedState::Found) {
+        // An empty port text would mean every port; with nothing listed there is nothing to check.
+        const QString port = ui_.cb_selected_port->currentText();
+        if (port.isEmpty()) return;
+        portText_ = port;
+        checked_.reset();
+        setSelectedState(SelectedState::Checking);
+        startSearch(portText_);
+    } else if (state_ == SelectedState::Checking) {
+        setSelectedState(SelectedState::Stopping);
+        if (search_.isRunning()) search_.cancel();
+        setSelectedState(SelectedState::Idle);
+    }
+}
+
+void SearchPages::apply() {
+    if (state_ == SelectedState::Found && checked_) emit checkedScaleApplied(*checked_);
+}
+
+void SearchPages::autoSearch() {
+    if (state_ == SelectedState::Checking || state_ == SelectedState::Stopping) return;
+    setSelectedState(SelectedState::AutoSearch);
+    emit autoSearchRequested();
+}
 
 void SearchPages::fillDeviceList(const QList<ConnectionParams>& found) {
     clearDeviceList();
@@ -40,18 +111,10 @@ void SearchPages::showRepeatOnly() {
     setRepeatFullWidth(true);
 }
 
-void SearchPages::refillPorts() {
-    ui_.cb_selected_port->clear();
-    ui_.cb_selected_port->addItems(allPorts_());
-}
-
-QString SearchPages::chosenPort() const {
-    return ui_.cb_selected_port->currentText();
-}
-
-void SearchPages::setSelectedState(SelectedState state, const QString& port,
-                                   const std::optional<ConnectionParams>& checked) {
+void SearchPages::setSelectedState(SelectedState state) {
     state_ = state;
+    const QString& port = portText_;
+    const std::optional<ConnectionParams>& checked = checked_;
     const bool busy = state == SelectedState::Checking || state == SelectedState::Stopping;
     QString status = kNoScaleFound;
     QString statusName = QStringLiteral("lbl_selected_status");
@@ -82,13 +145,11 @@ void SearchPages::setSelectedState(SelectedState state, const QString& port,
     }
 }
 
-void SearchPages::showPortHeld(const QString& port) {
-    ui_.lbl_selected_status->setText(portHeldMessage(port));
-}
-
-void SearchPages::setProgress(int page, int value) {
-    if (page == 0) ui_.progress_loader->setValue(value);
-    if (page == 2) ui_.progress_search->setValue(value);
+// Only the loader and the search page show progress.
+void SearchPages::showProgress(int value) {
+    const auto page = static_cast<Page>(ui_.sw_window_manager->currentIndex());
+    if (page == Page::Loader) ui_.progress_loader->setValue(value);
+    if (page == Page::Search) ui_.progress_search->setValue(value);
 }
 
 void SearchPages::clearDeviceList() {

@@ -1,6 +1,7 @@
 #pragma once
-// What the search pages show: the list of found scales (page_devices), the state of the port check
-// (page_selected) and the progress bars. The window decides the page flow.
+// The search and its pages: the list of found scales (page_devices), the port check of
+// page_selected with its states, the progress bars, and what a search found out about a port that
+// another program holds. The window decides which page shows and connects the chosen scale.
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -18,6 +19,7 @@ class MainWindow;
 
 namespace weighdesk {
 
+class DeviceSearch;
 class InterfaceButton;
 
 // What page_selected and the close report say when the one port searched is held by another program.
@@ -29,7 +31,19 @@ enum class SelectedState { Idle = 0, Checking = 1, Found = 2, AutoSearch = 3, St
 class SearchPages : public QObject {
     Q_OBJECT
 public:
-    SearchPages(Ui::MainWindow& ui, look::WindowMode mode, SerialPortLister allPorts, QObject* parent = nullptr);
+    // allPorts: the ports page_selected lists (the system's in the program).
+    SearchPages(Ui::MainWindow& ui, look::WindowMode mode, SerialPortLister allPorts, DeviceSearch& search,
+                QObject* parent = nullptr);
+
+    // A search of one port (empty: every port); what an earlier search found out is forgotten.
+    void startSearch(const QString& port);
+    // From start-up with a port: state 3, and that port searched.
+    void startAutoSearch(const QString& port);
+    // Page 10's own step: the ports listed anew, no port chosen, state 0.
+    void enterSelectionPage();
+    // A search ended with a list: a check of page_selected takes its first scale; a held port is
+    // named when page_selected shows (selectionShows).
+    void searchFinished(const QList<ConnectionParams>& found, bool selectionShows);
 
     // Page 1: one button per scale in list order; a click selects it.
     void fillDeviceList(const QList<ConnectionParams>& found);
@@ -38,22 +52,26 @@ public:
     // No device button looks selected.
     void clearSelection();
 
-    // Page 10.
-    void refillPorts();
-    QString chosenPort() const;
-    SelectedState selectedState() const { return state_; }
-    void setSelectedState(SelectedState state, const QString& port, const std::optional<ConnectionParams>& checked);
-    // In state 0: the status names the port another program holds instead of "Весы не обнаружены".
-    void showPortHeld(const QString& port);
+    // The loader's or the search page's bar, whichever shows.
+    void showProgress(int value);
 
-    // page: the current page number; only the loader (0) and the search page (2) show progress.
-    void setProgress(int page, int value);
+    SelectedState selectedState() const { return state_; }
+    void setSelectedState(SelectedState state);
+    // The close report's error when no scale is selected.
+    QString noScaleReason() const;
 
 signals:
     // A device button was clicked; it is now the only one marked selected.
     void deviceChosen(const ConnectionParams& scale);
+    // "Продолжить" of page_selected with a checked scale.
+    void checkedScaleApplied(const ConnectionParams& scale);
+    // "Поиск весов" of page_selected: state 3, and the search page is to show.
+    void autoSearchRequested();
 
 private:
+    void check();
+    void apply();
+    void autoSearch();
     void clearDeviceList();
     void select(InterfaceButton* button);
     void setRepeatFullWidth(bool full);
@@ -61,9 +79,14 @@ private:
     Ui::MainWindow& ui_;
     look::WindowMode mode_;
     SerialPortLister allPorts_;
+    DeviceSearch& search_;
     QVBoxLayout* devicesLayout_ = nullptr;
     QList<QPointer<InterfaceButton>> buttons_;
     SelectedState state_ = SelectedState::Idle;
+    QString portText_;                       // the port searched from start-up or page_selected
+    std::optional<ConnectionParams> checked_;  // the scale the check of page_selected found
+    QString heldPort_;                       // a port of the current search another program holds
+    QString noScaleReason_;
 };
 
 }  // namespace weighdesk

@@ -119,9 +119,9 @@ void WeighingPage::showNoReading() {
 void WeighingPage::showNoNumber() {
     ui_.lbl_net_weight->show();
     ui_.lbl_net_weight_error->hide();
-    ui_.lbl_net_weight->setText(weightdesk::noReadingRichText(portraitScreen_));
+    ui_.lbl_net_weight->setText(noReadingRichText(portraitScreen_));
     showMarks(false, false);
-    showTareLine(weightdesk::noReadingTareLineText());
+    showTareLine(noReadingTareLineText());
 }
 
 // The keys stay greyed while their call runs; a press meanwhile is ignored.
@@ -153,14 +153,14 @@ void WeighingPage::keyDone(const LineResult& result) {
 void WeighingPage::showNumber(const WeightChannelData& data) {
     ui_.lbl_net_weight->show();
     ui_.lbl_net_weight_error->hide();
-    ui_.lbl_net_weight->setText(weightdesk::netWeightRichText(data, portraitScreen_));
+    ui_.lbl_net_weight->setText(netWeightRichText(data, portraitScreen_));
 }
 
 // Overloaded or not, a reading's marks and tare are shown.
 void WeighingPage::showMarksAndTare(const WeightChannelData& data) {
-    const weightdesk::WeightMarks marks = weightdesk::marksOf(data);
+    const WeightMarks marks = marksOf(data);
     showMarks(marks.zero, marks.stable);
-    showTareLine(weightdesk::tareLineText(data.tare, lastUnit_));
+    showTareLine(tareLineText(data.tare, lastUnit_));
 }
 
 void WeighingPage::showTareLine(const QString& text) {

@@ -13,6 +13,8 @@
 using Norvell::Balvex::CppWrapper::Driver;
 using Norvell::Balvex::CppWrapper::ErrorCase;
 using weighdesk::CalibrationPages;
+using weighdesk::ConnectionParams;
+using weighdesk::Page;
 
 class CalibrationPagesTest : public QObject {
     Q_OBJECT
@@ -30,8 +32,8 @@ private slots:
     void weightCalibrationRetriesWhileUnstable();
 
 private:
-    void showPage(int page);
-    int page() const { return pagetree::pages(root_.get())->currentIndex(); }
+    void showPage(Page page);
+    Page page() const { return static_cast<Page>(pagetree::pages(root_.get())->currentIndex()); }
     QString labelText(const char* name) const { return root_->findChild<QLabel*>(name)->text(); }
     void typeWeight(const QString& digits);
     // Runs a calibration step and waits for its result from the line thread.
@@ -55,7 +57,7 @@ void CalibrationPagesTest::initTestCase() {
     weighdesk::CalibrationHooks hooks;
     hooks.showMessage = [this](const QString& text, int ms) { messages_.append({text, ms}); };
     hooks.showError = [](ErrorCase ecase) { QFAIL(qPrintable(QString("error %1").arg(int(ecase)))); };
-    hooks.enterPage = [this](int page) { showPage(page); };
+    hooks.enterPage = [this](Page page) { showPage(page); };
     hooks.connectionLost = [] { QFAIL("connection lost"); };
     hooks.selectedScale = [this] { return &scale_; };
     calibration_ = std::make_unique<CalibrationPages>(root_.get(), Driver::getInstanceLib(), line_, hooks);
@@ -68,10 +70,10 @@ void CalibrationPagesTest::init() {
 }
 
 // As the window enters a page: a fresh entry on pages 5 and 7.
-void CalibrationPagesTest::showPage(int page) {
-    pagetree::pages(root_.get())->setCurrentIndex(page);
-    if (page == CalibrationPages::kPasswordPage) calibration_->enterPasswordPage();
-    if (page == CalibrationPages::kWeightPage) calibration_->enterWeightPage();
+void CalibrationPagesTest::showPage(Page page) {
+    pagetree::pages(root_.get())->setCurrentIndex(weighdesk::indexOf(page));
+    if (page == Page::Calibration) calibration_->enterPasswordPage();
+    if (page == Page::CalibrationWeight) calibration_->enterWeightPage();
 }
 
 void CalibrationPagesTest::calibrate(void (CalibrationPages::*step)()) {
@@ -82,9 +84,9 @@ void CalibrationPagesTest::calibrate(void (CalibrationPages::*step)()) {
 
 // After a zero calibration on a stable scale, page 7 with the digits typed over the placeholder.
 void CalibrationPagesTest::typeWeight(const QString& digits) {
-    showPage(CalibrationPages::kZeroPage);
+    showPage(Page::CalibrationZero);
     calibrate(&CalibrationPages::calibrateZero);
-    QCOMPARE(page(), CalibrationPages::kWeightPage);
+    QCOMPARE(page(), Page::CalibrationWeight);
     messages_.clear();
     calibration_->pressErase();
     calibration_->pressErase();
@@ -99,40 +101,40 @@ bool CalibrationPagesTest::onlyMessageIs(const QString& text, int autoCloseMs) {
 }
 
 void CalibrationPagesTest::password() {
-    showPage(CalibrationPages::kPasswordPage);
+    showPage(Page::Calibration);
     for (int digit : {1, 2, 3}) calibration_->pressDigit(digit);
     QCOMPARE(labelText("lbl_calibration_input"), QString("***|"));
     calibration_->checkPassword();
     QCOMPARE(labelText("lbl_calibration_input"), QString("|"));
     QVERIFY(onlyMessageIs("Неверный пароль", 1500));
-    QCOMPARE(page(), CalibrationPages::kPasswordPage);
+    QCOMPARE(page(), Page::Calibration);
     for (int key : {Qt::Key_8, Qt::Key_5, Qt::Key_2, Qt::Key_7, Qt::Key_Enter}) QVERIFY(calibration_->handleKey(key));
-    QCOMPARE(page(), CalibrationPages::kZeroPage);
+    QCOMPARE(page(), Page::CalibrationZero);
     QVERIFY(!calibration_->handleKey(Qt::Key_1));
 }
 
 // "settle N": the simulator refuses the next N requests as unstable; each attempt is one request.
 void CalibrationPagesTest::zeroCalibrationTriesFiftyTimes() {
-    showPage(CalibrationPages::kZeroPage);
+    showPage(Page::CalibrationZero);
     QCOMPARE(control("settle 50"), "ok");
     calibrate(&CalibrationPages::calibrateZero);
     QVERIFY(onlyMessageIs("Калибровка нулевым весом не удалась!", 2000));
-    QCOMPARE(page(), CalibrationPages::kZeroPage);
+    QCOMPARE(page(), Page::CalibrationZero);
     messages_.clear();
     QCOMPARE(control("settle 49"), "ok");
     QCOMPARE(control("set max 60"), "ok");
     calibrate(&CalibrationPages::calibrateZero);
     QVERIFY(messages_.isEmpty());
-    QCOMPARE(page(), CalibrationPages::kWeightPage);
+    QCOMPARE(page(), Page::CalibrationWeight);
     QCOMPARE(calibration_->maxWeight(), 60);
     QCOMPARE(control("set max 015"), "ok");
 }
 
 void CalibrationPagesTest::unknownMaximumRefusesEveryWeight() {
     QCOMPARE(control("mute max"), "ok");
-    showPage(CalibrationPages::kZeroPage);
+    showPage(Page::CalibrationZero);
     calibrate(&CalibrationPages::calibrateZero);
-    QCOMPARE(page(), CalibrationPages::kWeightPage);
+    QCOMPARE(page(), Page::CalibrationWeight);
     QVERIFY(onlyMessageIs("Не удалось получить максимальный вес весов!", 1500));
     messages_.clear();
     calibration_->pressDigit(3);
@@ -170,16 +172,16 @@ void CalibrationPagesTest::weightBounds() {
     QCOMPARE(sim_->Setting("cal"), sent);
     if (!refusal.isEmpty()) {
         QVERIFY(onlyMessageIs(refusal, 2000));
-        QCOMPARE(page(), CalibrationPages::kWeightPage);
+        QCOMPARE(page(), Page::CalibrationWeight);
         return;
     }
     const QString count = QString::fromStdString(sim_->Setting("cnt"));
-    QCOMPARE(page(), CalibrationPages::kResultPage);
+    QCOMPARE(page(), Page::CalibrationResult);
     QCOMPARE(labelText("lbl_calibration_result_counter"), count);
     QCOMPARE(QJsonDocument::fromJson(weighdesk::closeReport(scale_)).object().value("calCount").toInt(-1),
              count.toInt());
     QVERIFY(calibration_->handleKey(Qt::Key_Return));
-    QCOMPARE(page(), CalibrationPages::kMenuPage);
+    QCOMPARE(page(), Page::Menu);
 }
 
 void CalibrationPagesTest::weightCalibrationRetriesWhileUnstable_data() {
@@ -197,7 +199,7 @@ void CalibrationPagesTest::weightCalibrationRetriesWhileUnstable() {
     typeWeight("5");
     QCOMPARE(control(unstable), "ok");
     calibrate(&CalibrationPages::calibrateWeight);
-    QCOMPARE(page(), calibrated ? CalibrationPages::kResultPage : CalibrationPages::kWeightPage);
+    QCOMPARE(page(), calibrated ? Page::CalibrationResult : Page::CalibrationWeight);
     QCOMPARE(std::stoi(sim_->Setting("cnt")), countBefore + (calibrated ? 1 : 0));
     if (!calibrated) QVERIFY(onlyMessageIs("Калибровка ненулевым весом с параметрами не удалась!", 2000));
 }

@@ -16,7 +16,7 @@ namespace pagetree {
 
 // The real window on the page-selection page: no port given, no serial port listed.
 inline std::unique_ptr<QWidget> build() {
-    return std::make_unique<MainWindow>("", [] { return QStringList(); });
+    return std::make_unique<weighdesk::MainWindow>("", [] { return QStringList(); });
 }
 
 inline QStackedWidget* pages(QWidget* root) {

@@ -10,6 +10,8 @@
 
 #include "about-dialog.h"
 
+using weighdesk::info_dialog;
+
 namespace {
 
 // Plain bitwise CRC-32 (reflected, polynomial 0xEDB88320), independent of the code under test.

@@ -11,6 +11,7 @@
 #include "sheet-rules.h"
 
 using namespace weighdesk::look;
+using weighdesk::MainWindow;
 
 namespace {
 

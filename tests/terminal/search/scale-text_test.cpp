@@ -4,10 +4,13 @@
 #include "scale-text.h"
 #include "search-devices.h"
 
+using weighdesk::searchProgress;
+using weighdesk::stepAfterPort;
+
 namespace {
 
-using weightdesk::divisionFromCode;
-using weightdesk::shortenModel;
+using weighdesk::divisionFromCode;
+using weighdesk::shortenModel;
 // An input text and the text it gives.
 using TextCase = std::pair<std::string, std::string>;
 

@@ -8,6 +8,10 @@
 #include "scale-text.h"
 #include "support/sim-process.h"
 
+using weighdesk::ConnectionParams;
+using weighdesk::DeviceSearch;
+using weighdesk::SearchDevices;
+
 namespace {
 
 using testsupport::SimProcess;

@@ -10,6 +10,9 @@
 #include "support/sim-process.h"
 #include "weight-polling.h"
 
+using weighdesk::WeightChannelData;
+using weighdesk::WeightPolling;
+
 namespace {
 
 using namespace Norvell::Balvex::CppWrapper;

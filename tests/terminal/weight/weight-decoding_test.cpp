@@ -5,6 +5,8 @@
 
 #include "weight-decoding.h"
 
+using weighdesk::WeightChannelData;
+
 // Readings in failure messages. Expected numbers are written so that they equal the parsed ones.
 void PrintTo(const WeightChannelData& d, std::ostream* out) {
     *out << "{unit " << d.unit << ", weight " << d.weight << ", tare " << d.tare << ", zero " << d.zero << ", unstable "
@@ -13,8 +15,8 @@ void PrintTo(const WeightChannelData& d, std::ostream* out) {
 
 namespace {
 
-using weightdesk::decodeCasReading;
-using weightdesk::decodePosReading;
+using weighdesk::decodeCasReading;
+using weighdesk::decodePosReading;
 
 // A reading the decodings start from: every flag set, so a decoding that touches nothing shows.
 WeightChannelData before() {

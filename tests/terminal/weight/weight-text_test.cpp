@@ -3,9 +3,11 @@
 
 #include "weight-text.h"
 
+using weighdesk::WeightChannelData;
+
 namespace {
 
-using namespace weightdesk;
+using namespace weighdesk;
 
 struct NumberCase {
     double value;

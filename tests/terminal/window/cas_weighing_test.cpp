@@ -9,6 +9,8 @@
 #include "weighing-page.h"
 #include "window-test-support.h"
 
+using weighdesk::MainWindow;
+
 using Norvell::Balvex::CppWrapper::Driver;
 using Norvell::Balvex::CppWrapper::ErrorCase;
 using Norvell::Balvex::CppWrapper::LogicDeviceParamType;

@@ -10,8 +10,11 @@
 #include "main-window.h"
 #include "window-test-support.h"
 
+using weighdesk::MainWindow;
+
 using windowtest::click;
 using windowtest::labelText;
+using weighdesk::Page;
 using windowtest::page;
 using windowtest::widget;
 
@@ -22,7 +25,7 @@ private slots:
         sim_ = windowtest::stablePosScale();
         QVERIFY(sim_ && sim_->control("weight 500"));
         window_ = windowtest::showOnPort(*sim_);
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">0.500 <"), 5000);
     }
     void cleanup() {
@@ -42,7 +45,7 @@ private slots:
         QVERIFY(sim_->control("weight 777"));
         // The 5 s pause, then the connect; polling starts again on the same page.
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">0.777 <"), 15000);
-        QCOMPARE(page(*window_), 3);
+        QCOMPARE(page(*window_), Page::Main);
         QVERIFY(window_->isVisible() && widget(*window_, "pb_tare")->isEnabled());
     }
 

@@ -11,8 +11,11 @@
 #include "main-window.h"
 #include "window-test-support.h"
 
+using weighdesk::MainWindow;
+
 using windowtest::click;
 using windowtest::labelText;
+using weighdesk::Page;
 using windowtest::page;
 using windowtest::widget;
 
@@ -23,9 +26,9 @@ private slots:
         sim_ = windowtest::stablePosScale();
         QVERIFY(sim_);
         window_ = windowtest::showOnPort(*sim_);
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         click(*window_, "pb_menu");
-        QCOMPARE(page(*window_), 4);
+        QCOMPARE(page(*window_), Page::Menu);
     }
     void cleanup() {
         window_.reset();
@@ -34,27 +37,27 @@ private slots:
 
     void calibrationByKeypadAndKeysReachesTheCloseReport() {
         click(*window_, "pb_calibration");
-        QCOMPARE(page(*window_), 5);
+        QCOMPARE(page(*window_), Page::Calibration);
         click(*window_, "pb_password_1");
         QCOMPARE(labelText(*window_, "lbl_calibration_input"), QStringLiteral("*|"));
         QTest::keyClick(window_.get(), Qt::Key_Backspace);
         QCOMPARE(labelText(*window_, "lbl_calibration_input"), QStringLiteral("|"));
         QTest::keyClicks(window_.get(), "8527");
         QTest::keyClick(window_.get(), Qt::Key_Return);
-        QCOMPARE(page(*window_), 6);
+        QCOMPARE(page(*window_), Page::CalibrationZero);
 
         QTest::keyClick(window_.get(), Qt::Key_Enter);
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 7, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::CalibrationWeight, 20000);
         click(*window_, "pb_weight_erase");
         click(*window_, "pb_weight_erase");
         click(*window_, "pb_weight_5");
         QVERIFY(labelText(*window_, "lbl_calibration_weight_input").startsWith("5"));
         click(*window_, "pb_calibration_weight");
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 8, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::CalibrationResult, 20000);
         const QString count = QString::fromStdString(sim_->setting("cnt"));
         QCOMPARE(labelText(*window_, "lbl_calibration_result_counter"), count);
         QTest::keyClick(window_.get(), Qt::Key_Return);
-        QCOMPARE(page(*window_), 4);
+        QCOMPARE(page(*window_), Page::Menu);
 
         const QJsonObject report = QJsonDocument::fromJson(windowtest::closeAndReport(*window_)).object();
         QCOMPARE(report.value("calCount").toInt(-1), count.toInt());
@@ -69,15 +72,15 @@ private slots:
         bool served = false;
         QTimer::singleShot(50, this, [&] { served = true; });
         QTRY_VERIFY_WITH_TIMEOUT(served, 1000);
-        QCOMPARE(page(*window_), 4);
+        QCOMPARE(page(*window_), Page::Menu);
         QVERIFY(sim_->control("silent 0"));
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 9, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Info, 30000);
 
         QTest::keyClick(window_.get(), Qt::Key_Escape);
         click(*window_, "pb_calibration");
         QTest::keyClicks(window_.get(), "8527");
         QTest::keyClick(window_.get(), Qt::Key_Return);
-        QCOMPARE(page(*window_), 6);
+        QCOMPARE(page(*window_), Page::CalibrationZero);
         QVERIFY(sim_->control("silent 1"));
         click(*window_, "pb_calibration_zero");
         QVERIFY(!widget(*window_, "pb_calibration_zero")->isEnabled());
@@ -85,18 +88,18 @@ private slots:
         QTimer::singleShot(50, this, [&] { served = true; });
         QTRY_VERIFY_WITH_TIMEOUT(served, 1000);
         QVERIFY(sim_->control("silent 0"));
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 7, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::CalibrationWeight, 30000);
         QVERIFY(widget(*window_, "pb_calibration_weight")->isEnabled());
     }
 
     void informationPageReadsTheScale() {
         click(*window_, "pb_info");
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 9, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Info, 10000);
         QStringList values;
         for (const QLabel* label : window_->findChildren<QLabel*>("lbl_parameters_row_value")) values << label->text();
         QVERIFY2(values.contains("12345678"), qPrintable(values.join(", ")));
         QTest::keyClick(window_.get(), Qt::Key_Escape);
-        QCOMPARE(page(*window_), 4);
+        QCOMPARE(page(*window_), Page::Menu);
     }
 
     // The dialog is modal: it is read and closed from inside its own event loop.
@@ -111,9 +114,9 @@ private slots:
             if (auto* close = dialog->findChild<QPushButton*>("pb_close")) close->click();
         });
         click(*window_, "pb_about");
-        QCOMPARE(title, QStringLiteral("info_dialog"));
+        QCOMPARE(title, QStringLiteral("weighdesk::info_dialog"));
         QCOMPARE(version, QStringLiteral("1.0.4"));
-        QCOMPARE(page(*window_), 4);
+        QCOMPARE(page(*window_), Page::Menu);
     }
 
 private:

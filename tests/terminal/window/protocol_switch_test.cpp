@@ -13,8 +13,11 @@
 #include "recovery-file.h"
 #include "window-test-support.h"
 
+using weighdesk::MainWindow;
+
 using Norvell::Balvex::CppWrapper::ErrorCase;
 using windowtest::click;
+using weighdesk::Page;
 using windowtest::page;
 using windowtest::recoveryLines;
 using windowtest::widget;
@@ -49,7 +52,7 @@ private slots:
 
     void casScaleIsSwitchedOnConnectAndBackAtClose() {
         auto window = connectedWindow(sim_->link());
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window), 3, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window), Page::Main, 20000);
         QCOMPARE(sim_->setting("prov"), std::string("1"));
         QCOMPARE(recoveryLines(), QStringList({"55550001", "77770001\t" + sim_->link()}));
         QVERIFY(sim_->control("weight 1200"));
@@ -65,13 +68,13 @@ private slots:
     void nextRunRestoresAfterARunThatDidNotClose() {
         {
             auto crashed = connectedWindow(sim_->link());
-            QTRY_COMPARE_WITH_TIMEOUT(page(*crashed), 3, 20000);
+            QTRY_COMPARE_WITH_TIMEOUT(page(*crashed), Page::Main, 20000);
         }  // destroyed without a close event, as after a crash
         QCOMPARE(sim_->setting("prov"), std::string("1"));
         QVERIFY(recoveryLines().contains("77770001\t" + sim_->link()));
 
         auto next = connectedWindow(sim_->link());
-        QTRY_COMPARE_WITH_TIMEOUT(page(*next), 3, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*next), Page::Main, 20000);
         windowtest::closeAndReport(*next);
         QCOMPARE(sim_->setting("prov"), std::string("0"));
         QCOMPARE(recoveryLines(), QStringList({"55550001"}));

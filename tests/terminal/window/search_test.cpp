@@ -22,8 +22,12 @@
 #include "main-window.h"
 #include "window-test-support.h"
 
+using weighdesk::DeviceSearch;
+using weighdesk::MainWindow;
+
 using windowtest::click;
 using windowtest::labelText;
+using weighdesk::Page;
 using windowtest::page;
 using windowtest::shows;
 using windowtest::SimScale;
@@ -59,11 +63,11 @@ private slots:
         QStringList ports;
         for (int i = 0; i < 10; ++i) ports << kNoScale + QString::number(i);
         auto window = selectionWindow(ports << plain->link() << scale->link());
-        QCOMPARE(page(*window), 10);
+        QCOMPARE(page(*window), Page::Selected);
         QSignalSpy progress(window->findChild<DeviceSearch*>(), &DeviceSearch::set_progress_value);
         click(*window, "pb_selected_autosearch");
-        QCOMPARE(page(*window), 2);
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window), 3, 30000);
+        QCOMPARE(page(*window), Page::Search);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window), Page::Main, 30000);
         QList<int> values;
         for (const QList<QVariant>& signal : progress) values << signal.at(0).toInt();
         QVERIFY(std::is_sorted(values.begin(), values.end()));
@@ -78,21 +82,21 @@ private slots:
         auto second = posScale("20000002");
         auto window = selectionWindow({first->link(), second->link()});
         click(*window, "pb_selected_autosearch");
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window), 1, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window), Page::Devices, 30000);
         const auto buttons = window->findChildren<weighdesk::InterfaceButton*>();
         QCOMPARE(buttons.size(), 2);
         QCOMPARE(buttons.at(1)->text(),
                  QStringLiteral("Модель: %1-15.2 (20000002) - %2").arg(buttons.at(1)->scale().model, second->link()));
         QVERIFY(shows(*window, "pb_select_device") && !shows(*window, "lbl_devices_not_found"));
         click(*window, "pb_select_device");  // nothing chosen yet
-        QCOMPARE(page(*window), 1);
+        QCOMPARE(page(*window), Page::Devices);
 
         // A scale that fails to connect is neither chosen on screen nor in the close report.
         QVERIFY(first->control("silent 1"));
         buttons.at(0)->click();
         click(*window, "pb_select_device");
         QTRY_VERIFY_WITH_TIMEOUT(window->errorStrip().isShown(), 15000);
-        QCOMPARE(page(*window), 1);
+        QCOMPARE(page(*window), Page::Devices);
         QVERIFY(!window->selectedScale().has_value());
         QCOMPARE(buttons.at(0)->objectName(), QStringLiteral("interface_button"));
         QVERIFY(widget(*window, "page_devices")->isEnabled());
@@ -101,7 +105,7 @@ private slots:
         QCOMPARE(buttons.at(1)->objectName(), QStringLiteral("interface_button_selected"));
         QCOMPARE(buttons.at(0)->objectName(), QStringLiteral("interface_button"));
         click(*window, "pb_select_device");
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window), 3, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window), Page::Main, 10000);
         QCOMPARE(labelText(*window, "lbl_serial_number"), QStringLiteral("20000002"));
     }
 
@@ -119,7 +123,7 @@ private slots:
         const int holder = held ? ::open(qPrintable(port), O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
         QVERIFY(!held || ::flock(holder, LOCK_EX | LOCK_NB) == 0);
         auto window = std::make_unique<MainWindow>(port.toStdString(), [] { return QStringList(); });
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window), 10, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window), Page::Selected, 15000);
         const QString expected =
             held ? QStringLiteral("Порт %1 занят другой программой").arg(port) : QStringLiteral("Весы не обнаружены");
         QCOMPARE(labelText(*window, "lbl_selected_status"), expected);
@@ -135,7 +139,7 @@ private slots:
         click(*window, "pb_selected_autosearch");
         QTest::qWait(300);  // inside the port check
         click(*window, "pb_search_cancel");
-        QCOMPARE(page(*window), 10);
+        QCOMPARE(page(*window), Page::Selected);
         QCOMPARE(labelText(*window, "lbl_search_progress"), QStringLiteral("Поиск весов..."));
         QVERIFY(!window->findChild<DeviceSearch*>()->isRunning());
     }
@@ -152,14 +156,14 @@ private slots:
                  QStringLiteral("Соединение с весами устанавливается (%1)").arg(scale->link()));
         QVERIFY(widget(*window, "pb_selected_check_cancel") && widget(*window, "pb_selected_autosearch_disabled"));
         click(*window, "pb_selected_autosearch_disabled");  // refused while checking
-        QCOMPARE(page(*window), 10);
+        QCOMPARE(page(*window), Page::Selected);
 
         QTRY_VERIFY_WITH_TIMEOUT(widget(*window, "lbl_selected_status_ready") != nullptr, 15000);
         QCOMPARE(labelText(*window, "lbl_selected_serial_number_value"), QStringLiteral("40000001"));
         QCOMPARE(labelText(*window, "lbl_selected_model_value"), QStringLiteral("K-ZA AB-15.2"));
         QVERIFY(shows(*window, "w_selected_data"));
         click(*window, "pb_selected_apply_enabled");
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window), 3, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window), Page::Main, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window, "lbl_net_weight").contains(">2.500 <"), 5000);
         QVERIFY(!window->errorStrip().isShown());
     }
@@ -173,7 +177,7 @@ private slots:
         click(*window, "pb_selected_check_cancel");
         QCOMPARE(labelText(*window, "lbl_selected_status"), QStringLiteral("Весы не обнаружены"));
         QVERIFY(widget(*window, "pb_selected_check_connected") && widget(*window, "pb_selected_apply_disabled"));
-        QCOMPARE(page(*window), 10);
+        QCOMPARE(page(*window), Page::Selected);
     }
 };
 

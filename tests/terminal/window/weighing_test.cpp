@@ -14,8 +14,11 @@
 #include "main-window.h"
 #include "window-test-support.h"
 
+using weighdesk::MainWindow;
+
 using windowtest::click;
 using windowtest::labelText;
+using weighdesk::Page;
 using windowtest::page;
 using windowtest::shows;
 using windowtest::widget;
@@ -34,11 +37,11 @@ private slots:
     }
 
     void startupShowsTheLoaderUntilTheScaleAnswers() {
-        QCOMPARE(page(*window_), 0);
+        QCOMPARE(page(*window_), Page::Loader);
         QCOMPARE(labelText(*window_, "lbl_loader_header"),
                  QStringLiteral("Соединение с весами устанавливается (%1)").arg(sim_->link()));
         QVERIFY(widget(*window_, "w_header_desktop_loader") != nullptr);
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         QVERIFY(widget(*window_, "w_header_desktop_main") != nullptr);
         QCOMPARE(labelText(*window_, "lbl_serial_number"), QStringLiteral("12345678"));
         QVERIFY(shows(*window_, "pb_menu"));
@@ -46,7 +49,7 @@ private slots:
     }
 
     void weightTareAndMarksFollowTheScale() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         QVERIFY(sim_->control("weight 1500") && sim_->control("tare 200"));
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">1.500 <"), 5000);
         QVERIFY(labelText(*window_, "lbl_net_weight").contains("кг"));
@@ -64,7 +67,7 @@ private slots:
 
     // Overloaded, the marks and the tare line still follow the scale.
     void weightAboveTheMaximumIsAnOverload() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         QVERIFY(sim_->control("weight 16000"));  // the scale's maximum is 15 kg
         QTRY_VERIFY_WITH_TIMEOUT(shows(*window_, "lbl_net_weight_error"), 5000);
         QVERIFY(!shows(*window_, "lbl_net_weight"));
@@ -82,7 +85,7 @@ private slots:
     // A scale that stops answering never leaves its last weight on screen as if current; the keys
     // still work and report their own failure; the weight returns with the scale.
     void silentScaleShowsNoReading() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         QVERIFY(sim_->control("weight 1234"));
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">1.234 <"), 5000);
         QVERIFY(sim_->control("silent 1"));
@@ -105,7 +108,7 @@ private slots:
     }
 
     void tareAndZeroReachTheScale() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         QVERIFY(sim_->control("weight 1250"));
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">1.250 <"), 5000);
         click(*window_, "pb_tare");
@@ -119,7 +122,7 @@ private slots:
     // The tare key runs on the GUI thread while the weight thread polls: a reading must never pair
     // a status with the outputs of a tare.
     void tarePressedWhilePollingShowsOnlyRealWeights() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains("кг"), 5000);
         std::set<QString> seen;
         for (int round = 0; round < 15; ++round) {
@@ -137,21 +140,21 @@ private slots:
     }
 
     void escapeAndEnterFollowThePage() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         click(*window_, "pb_menu");
-        QCOMPARE(page(*window_), 4);
+        QCOMPARE(page(*window_), Page::Menu);
         QVERIFY(!shows(*window_, "pb_menu"));
         QTest::keyClick(window_.get(), Qt::Key_Escape);
-        QCOMPARE(page(*window_), 3);
+        QCOMPARE(page(*window_), Page::Main);
         QTest::keyClick(window_.get(), Qt::Key_Escape);
-        QCOMPARE(page(*window_), 3);
+        QCOMPARE(page(*window_), Page::Main);
         for (const char* button : {"pb_calibration", "pb_info"}) {
             click(*window_, "pb_menu");
             click(*window_, button);
             QTest::keyClick(window_.get(), Qt::Key_Escape);
-            QCOMPARE(page(*window_), 4);
+            QCOMPARE(page(*window_), Page::Menu);
             QTest::keyClick(window_.get(), Qt::Key_Return);
-            QCOMPARE(page(*window_), 4);
+            QCOMPARE(page(*window_), Page::Menu);
             click(*window_, "pb_back_to_main");
         }
         // A message that waits for its close button takes the first Escape for itself.
@@ -159,11 +162,11 @@ private slots:
         window_->errorStrip().showMessage("test");
         QTest::keyClick(window_.get(), Qt::Key_Escape);
         QVERIFY(!window_->errorStrip().isShown());
-        QCOMPARE(page(*window_), 4);
+        QCOMPARE(page(*window_), Page::Menu);
     }
 
     void closeReportNamesTheScale() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         const QByteArray text = windowtest::closeAndReport(*window_);
         const QJsonObject report = QJsonDocument::fromJson(text).object();
         QCOMPARE(report.value("vendor").toString(), QStringLiteral("NORVELL"));

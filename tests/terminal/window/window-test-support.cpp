@@ -11,6 +11,8 @@
 
 #include "recovery-file.h"
 
+using weighdesk::MainWindow;
+
 namespace windowtest {
 
 SimScale::SimScale(const std::vector<std::string>& options) : link_((dir_.path() / "scale").string()) {
@@ -31,9 +33,9 @@ std::unique_ptr<MainWindow> showOnPort(const SimScale& scale) {
     return window;
 }
 
-int page(QWidget& window) {
+weighdesk::Page page(QWidget& window) {
     const auto* pages = widget<QStackedWidget>(window, "sw_window_manager");
-    return pages != nullptr ? pages->currentIndex() : -1;
+    return static_cast<weighdesk::Page>(pages != nullptr ? pages->currentIndex() : -1);
 }
 
 void click(QWidget& window, const QString& name) {

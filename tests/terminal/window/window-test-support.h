@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "main-window.h"
+#include "page.h"
 #include "support/sim-process.h"
 #include "support/temp-dir.h"
 
@@ -36,7 +37,7 @@ private:
 // A stable POS scale; none when the simulator did not start.
 std::unique_ptr<SimScale> stablePosScale();
 // The window started on the scale's port, shown, with no other serial port listed.
-std::unique_ptr<MainWindow> showOnPort(const SimScale& scale);
+std::unique_ptr<weighdesk::MainWindow> showOnPort(const SimScale& scale);
 
 template <typename T = QWidget>
 T* widget(QWidget& window, const QString& name) {
@@ -53,8 +54,8 @@ inline bool shows(QWidget& window, const QString& name) {
     return found != nullptr && !found->isHidden();
 }
 
-// The number of the page that sw_window_manager shows.
-int page(QWidget& window);
+// The page that sw_window_manager shows.
+weighdesk::Page page(QWidget& window);
 // Clicks the button of that object name; a missing button fails the test.
 void click(QWidget& window, const QString& name);
 
