@@ -48,22 +48,22 @@ public:
                      CalibrationHooks hooks, QObject* parent = nullptr);
     ~CalibrationPages() override;
 
-    // Called by the window on entering page 5 and page 7: a fresh entry each time.
+    // Called by the window on entering the password and the reference-weight page: a fresh entry each time.
     void enterPasswordPage();
     void enterWeightPage();
 
-    // "Далее" of pages 5, 6 and 7 (and Return there).
+    // "Далее" of the password, zero and reference-weight pages (and Return there).
     void checkPassword();
     void calibrateZero();
     void calibrateWeight();
 
-    // The keypads' digits, "00" and erase: act on the entry of the page that shows (5 or 7),
+    // The keypads' digits, "00" and erase: act on the entry of the page that shows (password or reference weight),
     // nothing elsewhere.
     void pressDigit(int digit);
     void pressDoubleZero();
     void pressErase();
 
-    // Digits, Backspace, Return and Enter on pages 5 to 8; true when the key was used (or ignored
+    // Digits, Backspace, Return and Enter on the calibration pages; true when the key was used (or ignored
     // while a step runs).
     bool handleKey(int key);
 

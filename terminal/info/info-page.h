@@ -35,7 +35,7 @@ public:
     InfoPage(const InfoPage&) = delete;
     InfoPage& operator=(const InfoPage&) = delete;
 
-    // On entering page 9: reads the table on the line thread; back on this thread shows the
+    // On entering the information page: reads the table on the line thread; back on this thread shows the
     // failures, fills the rows and calls done.
     void load(Done done);
 

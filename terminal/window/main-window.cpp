@@ -184,7 +184,7 @@ bool MainWindow::enterPageOwnStep(Page page) {
     return true;
 }
 
-// The page that asked waits, greyed, until the table is read; a lost line leaves page 9 unshown.
+// The page that asked waits, greyed, until the table is read; a lost line leaves the information page unshown.
 void MainWindow::loadInfoPage() {
     setBusy(true);
     info_->load([this](bool loaded) {
