@@ -183,7 +183,8 @@ public:
 
     // From the weighing page to the zero calibration page, through the password.
     bool enterZeroCalibration() {
-        if (!click("pb_menu") || !reach(Page::Menu) || !click("pb_calibration") || !reach(Page::Calibration)) return false;
+        if (!click("pb_menu") || !reach(Page::Menu) || !click("pb_calibration") || !reach(Page::Calibration))
+            return false;
         for (const char* key : {"pb_password_8", "pb_password_5", "pb_password_2", "pb_password_7"}) {
             if (!click(key)) return false;
         }
@@ -325,7 +326,8 @@ void LostLineReconnect(Flow& flow) {
     // The drop cuts the next reply, so no reading of the new weight comes before the loss.
     flow.measure([&] { return flow.control("drop") && flow.control("weight 777"); },
                  [&] {
-                     lostShown = lostShown || flow.strip() == QStringLiteral("Потеряно соединение. Попытка восстановить");
+                     lostShown =
+                         lostShown || flow.strip() == QStringLiteral("Потеряно соединение. Попытка восстановить");
                      return lostShown && flow.netWeightContains(QStringLiteral(">0.777 <"));
                  },
                  30s);

@@ -45,8 +45,9 @@ void BM_WeightChangeToLabel(benchmark::State& state) {
     window.show();
     const auto* pages = window.findChild<QStackedWidget*>("sw_window_manager");
     const auto* label = window.findChild<QLabel*>("lbl_net_weight");
-    if (!ServeUntil([&] { return pages->currentIndex() == weighdesk::indexOf(weighdesk::Page::Main) && Shows(label, 1234); },
-                    std::chrono::seconds(30))) {
+    if (!ServeUntil(
+            [&] { return pages->currentIndex() == weighdesk::indexOf(weighdesk::Page::Main) && Shows(label, 1234); },
+            std::chrono::seconds(30))) {
         state.SkipWithError("the window did not reach the main page with the simulated weight");
         return;
     }

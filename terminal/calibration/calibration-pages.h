@@ -48,7 +48,8 @@ public:
                      CalibrationHooks hooks, QObject* parent = nullptr);
     ~CalibrationPages() override;
 
-    // Called by the window on entering the password and the reference-weight page: a fresh entry each time.
+    // Called by the window on entering the password and the reference-weight pages: a fresh entry
+    // each time.
     void enterPasswordPage();
     void enterWeightPage();
 
@@ -57,14 +58,14 @@ public:
     void calibrateZero();
     void calibrateWeight();
 
-    // The keypads' digits, "00" and erase: act on the entry of the page that shows (password or reference weight),
-    // nothing elsewhere.
+    // The keypads' digits, "00" and erase: act on the entry of the page that shows (password or
+    // reference weight), nothing elsewhere.
     void pressDigit(int digit);
     void pressDoubleZero();
     void pressErase();
 
-    // Digits, Backspace, Return and Enter on the calibration pages; true when the key was used (or ignored
-    // while a step runs).
+    // Digits, Backspace, Return and Enter on the calibration pages; true when the key was used (or
+    // ignored while a step runs).
     bool handleKey(int key);
 
     // A calibration step waits on the scale.

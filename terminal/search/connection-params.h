@@ -9,10 +9,10 @@
 namespace weighdesk {
 
 struct ConnectionParams {
-    QString port;      // device path, e.g. /dev/ttyUSB0
-    QString model;     // shortened model name, for display and the close report
+    QString port;           // device path, e.g. /dev/ttyUSB0
+    QString model;          // shortened model name, for display and the close report
     QString reportedModel;  // the model text as the driver reported it; the scale is opened with it
-    QString protocol;  // "POS2KProV1" or "CAS-K ProV1"
+    QString protocol;       // "POS2KProV1" or "CAS-K ProV1"
     QString serialNumber;
     QString firmwareVersion;  // first letter raised
     int calibrationCount = 0;

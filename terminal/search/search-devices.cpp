@@ -99,7 +99,8 @@ bool SearchDevices::checkPort(ConnectionParams& params, ErrorCase& error) {
     step();
     driver.openPort(error);
     if (error != ErrorCase::Correct) {
-        if (error == ErrorCase::ConnectionError && weighdesk::platform::IsHeldByAnotherProgram(params.port.toStdString()))
+        if (error == ErrorCase::ConnectionError &&
+            weighdesk::platform::IsHeldByAnotherProgram(params.port.toStdString()))
             emit port_held(params.port);
         // A port without a scale is not an error; only a broken open-state query is.
         if (driver.isPortOpen(error)) closeQuietly(driver);

@@ -15,7 +15,6 @@ extern "C" {
 // Runs the terminal's window until it is closed and answers the exit code. QApplication keeps
 // *argc and argv for its whole life and takes its own options out of them, so both stay the caller's.
 __attribute__((visibility("default"))) int weighdesk_run(int* argc, char** argv, const char* port);
-
 }
 
 namespace weighdesk {

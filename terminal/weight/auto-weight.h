@@ -48,8 +48,8 @@ private:
     bool running_ = false;
     unsigned generation_ = 0;  // counts starts, so a loop notices a start that came meanwhile
 
-    bool looping_ = false;  // weight thread only: a loop runs (do_work may arrive inside its pause)
-    unsigned polledGeneration_ = 0;  // weight thread only: the start the loop polls for
+    bool looping_ = false;                    // weight thread only: a loop runs (do_work may arrive inside its pause)
+    unsigned polledGeneration_ = 0;           // weight thread only: the start the loop polls for
     std::optional<unsigned> dataGeneration_;  // weight thread only: the start data_ and error_ belong to
     WeightChannelData data_;
     Norvell::Balvex::CppWrapper::ErrorCase error_ = Norvell::Balvex::CppWrapper::ErrorCase::Correct;

@@ -21,9 +21,9 @@
 
 namespace weighdesk {
 
+using look::WindowMode;
 using Norvell::Balvex::CppWrapper::Driver;
 using Norvell::Balvex::CppWrapper::ErrorCase;
-using look::WindowMode;
 
 namespace {
 
@@ -67,7 +67,8 @@ void MainWindow::buildUnits(SerialPortLister allPorts) {
     connection_ = new ScaleConnection(*line_, RecoveryFile::besideLogFolder(), this);
 
     connect(search_, &DeviceSearch::devices_search_finished, this, &MainWindow::searchFinished);
-    connect(searchPages_, &SearchPages::deviceChosen, this, [this](const ConnectionParams& scale) { selected_ = scale; });
+    connect(searchPages_, &SearchPages::deviceChosen, this,
+            [this](const ConnectionParams& scale) { selected_ = scale; });
     connect(searchPages_, &SearchPages::checkedScaleApplied, this, [this](const ConnectionParams& scale) {
         selected_ = scale;
         connectSelected([this] { enterPage(Page::Main); },
@@ -98,9 +99,8 @@ void MainWindow::buildPageUnits() {
 // The keys that move between pages or reach the window; the pages' own keys are their units'.
 void MainWindow::connectKeys() {
     const std::pair<QPushButton*, Page> moves[] = {
-        {ui_->pb_menu, Page::Menu},          {ui_->pb_back_to_main, Page::Main},
-        {ui_->pb_calibration, Page::Calibration}, {ui_->pb_info, Page::Info},
-        {ui_->pb_info_back_to_menu, Page::Menu},  {ui_->pb_search_repeat, Page::Search},
+        {ui_->pb_menu, Page::Menu}, {ui_->pb_back_to_main, Page::Main},      {ui_->pb_calibration, Page::Calibration},
+        {ui_->pb_info, Page::Info}, {ui_->pb_info_back_to_menu, Page::Menu}, {ui_->pb_search_repeat, Page::Search},
     };
     for (const auto& [button, page] : moves) {
         connect(button, &QPushButton::clicked, this, [this, page = page] {
@@ -109,14 +109,14 @@ void MainWindow::connectKeys() {
     }
     connect(ui_->pb_minimize, &QPushButton::clicked, this, &QWidget::showMinimized);
     connect(ui_->pb_exit, &QPushButton::clicked, this, &QWidget::close);
-    connect(ui_->pb_about, &QPushButton::clicked, this, [this] {
-        info_dialog::showAbout(mode_ == WindowMode::Desktop, look::usesSmallLook(mode_), this);
-    });
+    connect(ui_->pb_about, &QPushButton::clicked, this,
+            [this] { info_dialog::showAbout(mode_ == WindowMode::Desktop, look::usesSmallLook(mode_), this); });
     connect(ui_->pb_tare, &QPushButton::clicked, weighing_, &WeighingPage::tare);
     connect(ui_->pb_zero, &QPushButton::clicked, weighing_, &WeighingPage::zero);
     connect(ui_->pb_search_cancel, &QPushButton::clicked, this, &MainWindow::cancelSearch);
     connect(ui_->pb_select_device, &QPushButton::clicked, this, [this] {
-        if (selected_ && !busy_) connectSelected([this] { enterPage(Page::Main); }, [this] { enterPage(Page::Devices); });
+        if (selected_ && !busy_)
+            connectSelected([this] { enterPage(Page::Main); }, [this] { enterPage(Page::Devices); });
     });
 }
 

@@ -17,7 +17,11 @@ QString portHeldMessage(const QString& port) {
 
 SearchPages::SearchPages(Ui::MainWindow& ui, look::WindowMode mode, SerialPortLister allPorts, DeviceSearch& search,
                          QObject* parent)
-    : QObject(parent), ui_(ui), mode_(mode), allPorts_(std::move(allPorts)), search_(search),
+    : QObject(parent),
+      ui_(ui),
+      mode_(mode),
+      allPorts_(std::move(allPorts)),
+      search_(search),
       noScaleReason_(kNoScaleFound) {
     connect(ui_.pb_selected_check, &QPushButton::clicked, this, &SearchPages::check);
     connect(ui_.pb_selected_apply, &QPushButton::clicked, this, &SearchPages::apply);

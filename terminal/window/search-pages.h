@@ -83,9 +83,9 @@ private:
     QVBoxLayout* devicesLayout_ = nullptr;
     QList<QPointer<InterfaceButton>> buttons_;
     SelectedState state_ = SelectedState::Idle;
-    QString portText_;                       // the port searched from start-up or page_selected
+    QString portText_;                         // the port searched from start-up or page_selected
     std::optional<ConnectionParams> checked_;  // the scale the check of page_selected found
-    QString heldPort_;                       // a port of the current search another program holds
+    QString heldPort_;                         // a port of the current search another program holds
     QString noScaleReason_;
 };
 

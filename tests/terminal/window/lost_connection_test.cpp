@@ -12,9 +12,9 @@
 
 using weighdesk::MainWindow;
 
+using weighdesk::Page;
 using windowtest::click;
 using windowtest::labelText;
-using weighdesk::Page;
 using windowtest::page;
 using windowtest::widget;
 

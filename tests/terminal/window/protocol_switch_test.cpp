@@ -16,8 +16,8 @@
 using weighdesk::MainWindow;
 
 using Norvell::Balvex::CppWrapper::ErrorCase;
-using windowtest::click;
 using weighdesk::Page;
+using windowtest::click;
 using windowtest::page;
 using windowtest::recoveryLines;
 using windowtest::widget;

@@ -25,9 +25,9 @@
 using weighdesk::DeviceSearch;
 using weighdesk::MainWindow;
 
+using weighdesk::Page;
 using windowtest::click;
 using windowtest::labelText;
-using weighdesk::Page;
 using windowtest::page;
 using windowtest::shows;
 using windowtest::SimScale;
