@@ -1,5 +1,6 @@
 #include "line-worker.h"
 
+#include "driver/reading.h"
 #include "permanent.h"
 
 namespace weighdesk {
@@ -8,11 +9,10 @@ using Norvell::Balvex::CppWrapper::Driver;
 using Norvell::Balvex::CppWrapper::ErrorCase;
 
 bool isLostConnection(ErrorCase ecase) {
-    if (ecase == ErrorCase::UnableToOpenSerialPort) return true;
-    if (ecase != ErrorCase::ConnectionError) return false;
-    // The driver closes a line that the other end dropped and answers ConnectionError after.
+    // Only a ConnectionError needs the port's state.
+    if (ecase != ErrorCase::ConnectionError) return driver::LineLost(ecase, true);
     ErrorCase query = ErrorCase::Correct;
-    return !Driver::getInstanceLib().isPortOpen(query);
+    return driver::LineLost(ecase, Driver::getInstanceLib().isPortOpen(query));
 }
 
 LineWorker::LineWorker(QObject* parent) : QObject(parent), context_(new QObject) {

@@ -6,7 +6,6 @@
 
 #include "line-worker.h"
 #include "permanent.h"
-#include "weight-decoding.h"
 
 namespace weighdesk {
 
@@ -20,16 +19,19 @@ namespace {
 
 constexpr int kPollPauseMs = 50;
 
-// The texts one status command leaves; `third` is the tare (POS) or the unit (CAS).
-struct StatusTexts {
-    std::string weight;
-    std::string state;
-    std::string third;
-};
+// The reading as the page shows it: the tare of a protocol without one reads 0.
+WeightChannelData channelData(const driver::Reading& reading) {
+    return {.unit = static_cast<int>(reading.unit),
+            .weight = reading.weight,
+            .tare = reading.tare.value_or(0.0),
+            .zero = reading.zero,
+            .unstable = !reading.stable,
+            .overload = reading.overload};
+}
 
 // The status command and the reads of its outputs as one unit, so a tare or zero from the GUI
-// thread cannot replace the outputs in between.
-ErrorCase readStatus(bool posFamily, StatusTexts& texts) {
+// thread cannot replace the outputs in between. The third text is the tare (POS) or the unit (CAS).
+ErrorCase readStatus(bool posFamily, driver::ReadingTexts& texts) {
     Driver& driver = Driver::getInstanceLib();
     auto unit = driver.lockUnit();
     ErrorCase error = ErrorCase::Correct;
@@ -39,7 +41,8 @@ ErrorCase readStatus(bool posFamily, StatusTexts& texts) {
     if (error != ErrorCase::Correct) return error;
     texts.state = driver.gettingParam(ParamType::WeightState, error);
     if (error != ErrorCase::Correct) return error;
-    texts.third = driver.gettingParam(posFamily ? ParamType::Tare : ParamType::UnitOfMeasure, error);
+    (posFamily ? texts.tare : texts.unit) =
+        driver.gettingParam(posFamily ? ParamType::Tare : ParamType::UnitOfMeasure, error);
     return error;
 }
 
@@ -113,12 +116,14 @@ void AutoWeight::pollingLoop() {
 
 bool AutoWeight::prepare() {
     ErrorCase error = ErrorCase::Correct;
-    const std::string protocol = Driver::getInstanceLib().getConnectionParam(LogicDeviceParamType::Protocol, error);
-    const bool polled = protocol.find("POS") != std::string::npos || protocol.find("CAS") != std::string::npos;
-    if (error != ErrorCase::Correct || !polled) return false;
-    posFamily_ = protocol.find("POS") != std::string::npos;
+    const std::string name = Driver::getInstanceLib().getConnectionParam(LogicDeviceParamType::Protocol, error);
+    const std::optional<driver::Protocol> protocol = driver::ProtocolFromName(name);
+    family_ = protocol ? driver::FamilyOf(*protocol) : driver::ProtocolFamily::None;
+    if (error != ErrorCase::Correct ||
+        (family_ != driver::ProtocolFamily::Pos && family_ != driver::ProtocolFamily::Cas))
+        return false;
     maxWeightKg_.reset();
-    if (protocol.find("Pro") == std::string::npos || !readOverloadLimit()) data_.overload = false;
+    if (!driver::IsPro(*protocol) || !readOverloadLimit()) reading_.overload = false;
     return true;
 }
 
@@ -137,27 +142,24 @@ bool AutoWeight::readOverloadLimit() {
 }
 
 void AutoWeight::pollOnce() {
-    StatusTexts texts;
+    driver::ReadingTexts texts;
     dataGeneration_ = polledGeneration_;
-    error_ = readStatus(posFamily_, texts);
+    error_ = readStatus(family_ == driver::ProtocolFamily::Pos, texts);
     if (error_ != ErrorCase::Correct) {
-        if (weighdesk::isLostConnection(error_)) error_ = ErrorCase::UnableToOpenSerialPort;
+        if (isLostConnection(error_)) error_ = ErrorCase::UnableToOpenSerialPort;
         return;
     }
+    driver::Decode(family_, texts, maxWeightKg_, reading_);
+    data_ = channelData(reading_);
     data_.takenAt = std::chrono::steady_clock::now();
-    if (posFamily_) {
-        weighdesk::decodePosReading(texts.weight, texts.state, texts.third, maxWeightKg_, data_);
-    } else {
-        weighdesk::decodeCasReading(texts.weight, texts.state, texts.third, data_);
-    }
 }
 
 // What stays after the loop is no reading any more.
 void AutoWeight::clearFlags() {
-    data_.zero = false;
-    data_.unstable = false;
-    data_.overload = false;
-    data_.takenAt = {};
+    reading_.zero = false;
+    reading_.stable = true;
+    reading_.overload = false;
+    data_ = channelData(reading_);
 }
 
 // Only what this start's exchanges brought: a failure from before a restart (the lost line that led

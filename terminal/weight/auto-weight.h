@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cpp-wrapper-defines.h"
+#include "driver/reading.h"
 #include "weight-channel-data.h"
 
 namespace weighdesk {
@@ -51,9 +52,10 @@ private:
     bool looping_ = false;                    // weight thread only: a loop runs (do_work may arrive inside its pause)
     unsigned polledGeneration_ = 0;           // weight thread only: the start the loop polls for
     std::optional<unsigned> dataGeneration_;  // weight thread only: the start data_ and error_ belong to
-    WeightChannelData data_;
+    driver::Reading reading_;                 // the scale's reading, kept between exchanges as a display keeps it
+    WeightChannelData data_;                  // the same, stamped with the time it was taken
     Norvell::Balvex::CppWrapper::ErrorCase error_ = Norvell::Balvex::CppWrapper::ErrorCase::Correct;
-    bool posFamily_ = false;
+    driver::ProtocolFamily family_ = driver::ProtocolFamily::None;
     std::optional<double> maxWeightKg_;  // set while overload detection is on
 };
 

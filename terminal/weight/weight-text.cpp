@@ -1,23 +1,10 @@
 #include "weight-text.h"
 
-#include <algorithm>
-#include <cmath>
+#include "driver/reading.h"
 
 namespace weighdesk {
 
 namespace {
-
-// Grams: up to 6 significant digits, but always in plain digits, so 1234567 g stays "1234567".
-QString gramsText(double value) {
-    const double magnitude = std::fabs(value);
-    const int integerDigits = magnitude < 1.0 ? 1 : static_cast<int>(std::floor(std::log10(magnitude))) + 1;
-    QString text = QString::number(value, 'f', std::clamp(6 - integerDigits, 0, 6));
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0'))) text.chop(1);
-        if (text.endsWith(QLatin1Char('.'))) text.chop(1);
-    }
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
-}
 
 // What stands in for a number when the scale gives none: grey dashes, never a figure.
 const QString kNoNumber = QStringLiteral("<span style=\"color:rgb(147, 147, 147); \">\u2014 \u2014 \u2014</span>");
@@ -30,9 +17,7 @@ QString weightRichText(const QString& number, const QString& unit, bool portrait
 }  // namespace
 
 QString numberText(double value, int unit) {
-    if (value == 0.0) return QStringLiteral("0");
-    if (unit == 1) return gramsText(value);
-    return QString::number(value, 'f', 3);
+    return QString::fromStdString(driver::NumberText(value, static_cast<driver::WeightUnit>(unit)));
 }
 
 QString unitWord(int unit) {

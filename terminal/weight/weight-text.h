@@ -7,8 +7,8 @@
 
 namespace weighdesk {
 
-// "0" for 0.0; grams in the shortest form with up to 6 significant digits; other units with 3 decimals.
-// Always plain digits, never an exponent.
+// The driver's number text: "0" for 0.0, grams with up to 6 significant digits, other units with 3
+// decimals, never an exponent.
 QString numberText(double value, int unit);
 
 // "кг", "г" or "фунт"; an unknown unit reads as kilograms.

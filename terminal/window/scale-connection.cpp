@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "driver/reading.h"
 #include "line-worker.h"
 #include "parameter-rows.h"
 #include "permanent.h"
@@ -46,7 +47,7 @@ public:
             close();
             return ecase;
         }
-        if (scale.protocol.contains("CAS")) switchToPos(scale);
+        if (driver::FamilyOf(scale.protocol.toStdString()) == driver::ProtocolFamily::Cas) switchToPos(scale);
         return ErrorCase::Correct;
     }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "driver/reading.h"
 #include "error-strip.h"
 #include "line-worker.h"
 #include "permanent.h"
@@ -22,8 +23,13 @@ namespace {
 constexpr auto kReadingLifetime = std::chrono::milliseconds(800);
 constexpr int kReadingAgeCheckMs = 50;
 
+driver::ProtocolFamily familyOf(const QString& protocol) {
+    return driver::FamilyOf(protocol.toStdString());
+}
+
 bool pollable(const QString& protocol) {
-    return protocol.contains("POS") || protocol.contains("CAS");
+    const driver::ProtocolFamily family = familyOf(protocol);
+    return family == driver::ProtocolFamily::Pos || family == driver::ProtocolFamily::Cas;
 }
 
 }  // namespace
@@ -38,7 +44,7 @@ WeighingPage::WeighingPage(Ui::MainWindow& ui, ErrorStrip& errors, LineWorker& l
 
 // Nothing has been read yet: no weight is shown until the first reading, not even a zero.
 void WeighingPage::prepare(const QString& protocol) {
-    ui_.w_tare_weight->setVisible(protocol.contains("POS"));
+    ui_.w_tare_weight->setVisible(familyOf(protocol) == driver::ProtocolFamily::Pos);
     showNoNumber();
 }
 

@@ -47,8 +47,8 @@ void RunAction(const Context& context, std::string_view name, Command command) {
 }
 
 // The preset tare goes to the scale in its own counting: grams for POS, whole units for OKA.
-std::string TareForScale(ProtocolFamily family, const std::string& kilograms) {
-    if (family == ProtocolFamily::Pos) {
+std::string TareForScale(driver::ProtocolFamily family, const std::string& kilograms) {
+    if (family == driver::ProtocolFamily::Pos) {
         const double grams = std::stod(kilograms) * 1000.0;
         if (grams < 0 || grams > 65535) throw UsageError("tare must be between 0 and 65.535 kg");
         return std::to_string(static_cast<long>(grams + 0.5));
@@ -62,7 +62,7 @@ void SpecifyTare(const Context& context, const std::string& value) {
         throw UsageError("tare must be a number of kg, not \"" + value + "\"");
     DriverSession session;
     ScaleConnection scale(session, context.options.device);
-    const auto tare = TareForScale(FamilyOf(session.Protocol()), value);
+    const auto tare = TareForScale(driver::FamilyOf(session.Protocol()), value);
     session.SetParam(ParamType::Tare, tare);
     session.Execute(Command::SpecifyTare);
     context.Emit(JsonLine().Text("command", "tare").Text("tare", value).Text("result", "ok"), "tare set to " + value);

@@ -19,6 +19,7 @@ namespace {
 
 using driver::Command;
 using driver::ParamType;
+using driver::ProtocolFamily;
 
 struct WeightOptions {
     bool watch = false;
@@ -28,7 +29,8 @@ struct WeightOptions {
 
 // Overload is judged against the maximum weight only where the service protocol can tell it.
 std::optional<double> MaxWeightKg(DriverSession& session, const std::string& protocol) {
-    if (protocol.find("Pro") == std::string::npos) return std::nullopt;
+    const std::optional<driver::Protocol> known = driver::ProtocolFromName(protocol);
+    if (!known || !driver::IsPro(*known)) return std::nullopt;
     try {
         session.Execute(Command::GetMaxWeight);
         const double max = std::stod(session.Param(ParamType::MaxWeight));
@@ -40,9 +42,9 @@ std::optional<double> MaxWeightKg(DriverSession& session, const std::string& pro
     }
 }
 
-RawWeight ReadRaw(DriverSession& session, ProtocolFamily family) {
+driver::ReadingTexts ReadRaw(DriverSession& session, ProtocolFamily family) {
     session.Execute(Command::StatusOfWeightChannel);
-    RawWeight raw;
+    driver::ReadingTexts raw;
     raw.weight = session.Param(ParamType::Weight);
     raw.state = session.Param(ParamType::WeightState);
     if (family != ProtocolFamily::Cas) raw.tare = session.Param(ParamType::Tare);
@@ -50,18 +52,18 @@ RawWeight ReadRaw(DriverSession& session, ProtocolFamily family) {
     return raw;
 }
 
-std::string HumanLine(const WeightReading& reading) {
+std::string HumanLine(const driver::Reading& reading) {
     const auto unit = std::string(UnitWord(reading.unit));
     char line[160];
     std::snprintf(line, sizeof line, "%10s %-2s  tare %9s %-2s  %s%s%s",
-                  NumberText(reading.weight, reading.unit).c_str(), unit.c_str(),
-                  reading.tare ? NumberText(*reading.tare, reading.unit).c_str() : "-",
+                  driver::NumberText(reading.weight, reading.unit).c_str(), unit.c_str(),
+                  reading.tare ? driver::NumberText(*reading.tare, reading.unit).c_str() : "-",
                   reading.tare ? unit.c_str() : "", reading.stable ? "stable" : "unstable",
                   reading.zero ? "  zero" : "", reading.overload ? "  OVERLOAD" : "");
     return line;
 }
 
-JsonLine JsonReading(const WeightReading& reading) {
+JsonLine JsonReading(const driver::Reading& reading) {
     JsonLine json;
     json.Number("weight", reading.weight)
         .NumberOrNull("tare", reading.tare)
@@ -84,13 +86,13 @@ void ReadWeight(const Context& context, const WeightOptions& options) {
     InterruptGuard interrupt;
     ScaleConnection scale(session, context.options.device);
     const auto protocol = session.Protocol();
-    const auto family = FamilyOf(protocol);
-    if (family == ProtocolFamily::Other) {
+    const auto family = driver::FamilyOf(protocol);
+    if (family == ProtocolFamily::None) {
         throw CtlError(driver::ErrorCase::CommandUnsupported, "no weight channel for protocol \"" + protocol + "\"");
     }
     const auto maxWeight = MaxWeightKg(session, protocol);
 
-    WeightReading reading;
+    driver::Reading reading;
     bool drawn = false;
     bool lost = false;
     const auto endLine = [&] {
@@ -108,15 +110,14 @@ void ReadWeight(const Context& context, const WeightOptions& options) {
                 endLine();
                 std::cerr << "the scale answers again" << std::endl;
             }
-            Decode(family, ReadRaw(session, family), maxWeight, reading);
+            driver::Decode(family, ReadRaw(session, family), maxWeight, reading);
         } catch (const CtlError& error) {
             endLine();
             if (!options.watch) throw;
             if (lost) continue;  // still gone: one line said so
             // --watch keeps watching: a bad reading is one line, a lost line is reopened once a second.
             const auto ecase = error.ecase();
-            if (ecase == driver::ErrorCase::UnableToOpenSerialPort ||
-                (ecase == driver::ErrorCase::ConnectionError && !session.IsOpen())) {
+            if (driver::LineLost(ecase, ecase != driver::ErrorCase::ConnectionError || session.IsOpen())) {
                 lost = true;
                 std::cerr << ErrorLine(ecase, context.options.Language(), EscapeControls(error.cause()))
                           << "; the line is lost, reopening once a second" << std::endl;
