@@ -16,6 +16,7 @@ set(PONDERIX_MANDIR "${CMAKE_INSTALL_MANDIR}/man1")
 # libdriver.so finds its private library beside it through its $ORIGIN run path.
 install(TARGETS driver driver_internal LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/driver/include/driver/driver.h ${PROJECT_SOURCE_DIR}/driver/include/driver/vocabulary.h
+        ${PROJECT_SOURCE_DIR}/driver/include/driver/reading.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ponderix)
 
 set_target_properties(scalectl PROPERTIES INSTALL_RPATH "$ORIGIN/${PONDERIX_BIN_TO_PRIVATE}")

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <utility>
 
-#include "driver/vocabulary.h"
+#include "vocabulary.h"
 
 namespace driver {
 
