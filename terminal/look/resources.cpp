@@ -11,8 +11,7 @@
 // The resources live in a static library: their initialisers must be referenced to be linked in.
 static void initLookResources() {
     Q_INIT_RESOURCE(look_icons);
-    Q_INIT_RESOURCE(look_style);
-    Q_INIT_RESOURCE(look_fonts);
+    Q_INIT_RESOURCE(look_generated);
 }
 
 namespace weighdesk::look {
@@ -54,16 +53,22 @@ QString styleSheet(WindowMode mode) {
     return QString::fromUtf8(file.readAll());
 }
 
-QString iconPath(const QString& name, WindowMode mode) {
-    return QStringLiteral(":%1%2.svg").arg(name, usesSmallLook(mode) ? QStringLiteral("_mini") : QString());
+// By the drawing's shape: the word mark, the weight display's marks and the square glyphs.
+QSize iconSize(const QString& name, WindowMode mode) {
+    const bool small = usesSmallLook(mode);
+    if (name.startsWith(QStringLiteral("logo"))) return small ? QSize(175, 30) : QSize(280, 48);
+    static const QStringList marks = {"stab", "unstab", "zero", "unzero"};
+    if (marks.contains(name)) return small ? QSize(48, 32) : QSize(84, 56);
+    return small ? QSize(24, 24) : QSize(48, 48);
 }
 
+// The drawing fills the pixmap: its view box is scaled to the size asked for.
 QPixmap iconPixmap(const QString& name, WindowMode mode) {
     ensureResources();
-    QSvgRenderer renderer(iconPath(name, mode));
+    QSvgRenderer renderer(QStringLiteral(":/%1.svg").arg(name));
     if (!renderer.isValid()) return {};
     const qreal ratio = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
-    QPixmap pixmap(renderer.defaultSize() * ratio);
+    QPixmap pixmap(iconSize(name, mode) * ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     renderer.render(&painter);

@@ -23,9 +23,10 @@ bool registerFonts();
 QString styleSheetPath(WindowMode mode);
 QString styleSheet(WindowMode mode);
 
-// ":%1%2.svg": the large drawing in mode 1, the "_mini" one otherwise.
-QString iconPath(const QString& name, WindowMode mode);
-// The drawing at its own size (scaled for the screen's pixel ratio); null if it does not exist.
+// The size an icon is shown at in a mode: the portrait panel's are larger.
+QSize iconSize(const QString& name, WindowMode mode);
+// The one drawing ":/<name>.svg" at the mode's size (scaled for the screen's pixel ratio); null if it
+// does not exist.
 QPixmap iconPixmap(const QString& name, WindowMode mode);
 void setIcon(QAbstractButton* button, const QString& name, WindowMode mode);
 void setIcon(QLabel* label, const QString& name, WindowMode mode);
