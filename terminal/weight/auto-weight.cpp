@@ -86,7 +86,7 @@ void AutoWeight::do_work() {
 // Each start (re)reads the protocol; a stop or a protocol not polled ends the loop, deciding under
 // the lock so that a start arriving at that moment is never lost.
 void AutoWeight::pollingLoop() {
-    std::optional<unsigned> prepared;
+    polledGeneration_.reset();
     while (true) {
         unsigned generation = 0;
         {
@@ -97,15 +97,16 @@ void AutoWeight::pollingLoop() {
             }
             generation = generation_;
         }
-        if (prepared != generation) {
+        if (polledGeneration_ != generation) {
             const bool polled = prepare();
             QMutexLocker lock(&mutex_);
-            if (!polled && generation == generation_) {
-                running_ = false;
-                break;
+            if (!polled) {
+                if (generation == generation_) {
+                    running_ = false;
+                    break;
+                }
+                continue;
             }
-            prepared = polled ? std::optional(generation) : std::nullopt;
-            if (!polled) continue;
             polledGeneration_ = generation;
         }
         pause(kPollPauseMs);

@@ -49,11 +49,11 @@ private:
     bool running_ = false;
     unsigned generation_ = 0;  // counts starts, so a loop notices a start that came meanwhile
 
-    bool looping_ = false;                    // weight thread only: a loop runs (do_work may arrive inside its pause)
-    unsigned polledGeneration_ = 0;           // weight thread only: the start the loop polls for
-    std::optional<unsigned> dataGeneration_;  // weight thread only: the start data_ and error_ belong to
-    driver::Reading reading_;                 // the scale's reading, kept between exchanges as a display keeps it
-    WeightChannelData data_;                  // the same, stamped with the time it was taken
+    bool looping_ = false;                      // weight thread only: a loop runs (do_work may arrive inside its pause)
+    std::optional<unsigned> polledGeneration_;  // weight thread only: the start the loop is prepared for
+    std::optional<unsigned> dataGeneration_;    // weight thread only: the start data_ and error_ belong to
+    driver::Reading reading_;                   // the scale's reading, kept between exchanges as a display keeps it
+    WeightChannelData data_;                    // the same, stamped with the time it was taken
     Norvell::Balvex::CppWrapper::ErrorCase error_ = Norvell::Balvex::CppWrapper::ErrorCase::Correct;
     driver::ProtocolFamily family_ = driver::ProtocolFamily::None;
     std::optional<double> maxWeightKg_;  // set while overload detection is on
