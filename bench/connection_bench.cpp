@@ -13,9 +13,9 @@
 
 #include <boost/asio/ip/tcp.hpp>
 
-#include "logging.h"
-#include "serial-port-connection.h"
-#include "tcp-connection.h"
+#include "log/logging.h"
+#include "transport/serial-port-connection.h"
+#include "transport/tcp-connection.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "device-manager.h"
 
-#include "logging.h"
+#include "log/logging.h"
 
 namespace driver {
 
@@ -39,7 +39,9 @@ bool DeviceManager::CheckHandle(DeviceHandle handle) {
     return found;
 }
 
-Device& DeviceManager::Get(DeviceHandle handle) { return *static_cast<Device*>(handle); }
+Device& DeviceManager::Get(DeviceHandle handle) {
+    return *static_cast<Device*>(handle);
+}
 
 ErrorCase DeviceManager::RemoveDevice(DeviceHandle handle) {
     if (handle == nullptr) return ErrorCase::HandleNull;

@@ -1,7 +1,7 @@
 #include "device-resources.h"
 
 #include "defines.h"
-#include "logging.h"
+#include "log/logging.h"
 
 namespace driver {
 
@@ -9,9 +9,13 @@ namespace {
 constexpr std::string_view kUnit = "device-resources";
 }
 
-void Parameters::SetParamInput(ParamType ptype, const std::string& value) { entries_[ptype].input = value; }
+void Parameters::SetParamInput(ParamType ptype, const std::string& value) {
+    entries_[ptype].input = value;
+}
 
-void Parameters::SetParamOutput(ParamType ptype, const std::string& value) { entries_[ptype].output = value; }
+void Parameters::SetParamOutput(ParamType ptype, const std::string& value) {
+    entries_[ptype].output = value;
+}
 
 std::string Parameters::GetParamInput(ParamType ptype, ErrorCase& ecase) const {
     LogTrace(kUnit, "Parameters::GetParamInput(ptype: @), ", ToString(ptype));

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "command-executor.h"
+#include "commands/command-executor.h"
+#include "commands/protocol-table.h"
 #include "defines.h"
-#include "logging.h"
-#include "logic-devices.h"
-#include "protocol-table.h"
-#include "serial-port-connection.h"
-#include "tcp-connection.h"
+#include "log/logging.h"
+#include "store/logic-devices.h"
+#include "transport/serial-port-connection.h"
+#include "transport/tcp-connection.h"
 
 namespace driver {
 
@@ -46,7 +46,9 @@ Device::~Device() {
     }
 }
 
-void Device::Configure(const DeviceConfiguration& configuration) { config_ = configuration; }
+void Device::Configure(const DeviceConfiguration& configuration) {
+    config_ = configuration;
+}
 
 void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
     LogInfo(kUnit, "Device::Open(), device id is [@]", id);
@@ -191,14 +193,18 @@ void Device::RunCommand(Command command, ErrorCase& ecase) {
     if (ecase != ErrorCase::Correct) return;
     const ResultMap results = executor->ExecuteCommand(*this, ecase);
     if (ecase != ErrorCase::Correct) {
-        LogError(kUnit, "Device::ExecuteCommand(command: @, code [@]), Device::ExecuteCommand(), command: [@] ErrorCase is [@]",
-                 text, code, text, ToString(ecase));
+        LogError(
+            kUnit,
+            "Device::ExecuteCommand(command: @, code [@]), Device::ExecuteCommand(), command: [@] ErrorCase is [@]",
+            text, code, text, ToString(ecase));
         return;
     }
     for (const auto& [ptype, value] : results) parameters_.SetParamOutput(ptype, value);
 }
 
-std::string Device::GetProtocol(ErrorCase&) { return config_.protocol; }
+std::string Device::GetProtocol(ErrorCase&) {
+    return config_.protocol;
+}
 
 void Device::SetParam(ParamType ptype, const std::string& value, ErrorCase& ecase) {
     LogTrace(kUnit, "Device::SetParam(), ptype [@], value [@]", ToString(ptype), value);

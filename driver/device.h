@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "connection.h"
 #include "device-resources.h"
 #include "driver/driver.h"
+#include "transport/connection.h"
 
 namespace driver {
 
@@ -44,8 +44,7 @@ public:
 
     LogicDeviceId AddLogicDevice(ErrorCase& ecase);
     void DeleteLogicDevice(LogicDeviceId id, ErrorCase& ecase);
-    void SetLogicDeviceParam(LogicDeviceId id, LogicDeviceParamType ptype, const std::string& value,
-                             ErrorCase& ecase);
+    void SetLogicDeviceParam(LogicDeviceId id, LogicDeviceParamType ptype, const std::string& value, ErrorCase& ecase);
     std::string GetLogicDeviceParam(LogicDeviceId id, LogicDeviceParamType ptype, ErrorCase& ecase);
     LogicDeviceId GetCurrentLogicDeviceID(ErrorCase& ecase);
     void SetCurrentLogicDeviceID(LogicDeviceId id, ErrorCase& ecase);

@@ -7,7 +7,7 @@
 #include "device-manager.h"
 #include "driver-error.h"
 #include "driver/driver.h"
-#include "logging.h"
+#include "log/logging.h"
 
 using namespace driver;
 
@@ -70,7 +70,9 @@ std::int32_t RunOnDevice(const char* logName, DeviceHandle handle, Work&& work) 
     });
 }
 
-DeviceHandle HandleAt(DeviceHandle* handle) { return handle ? *handle : nullptr; }
+DeviceHandle HandleAt(DeviceHandle* handle) {
+    return handle ? *handle : nullptr;
+}
 
 }  // namespace
 
@@ -150,8 +152,7 @@ DRIVER_API std::int32_t get_option(DeviceHandle handle, const Option& option, st
 DRIVER_API std::int32_t execute_command(DeviceHandle handle, const Command& command) {
     ErrorCase ecase = ErrorCase::Correct;
     return RunFunction("Driver::execute_command()", ecase, [&] {
-        LogTrace(kUnit, "execute_command(command: @, code [@])", ToString(command),
-                 static_cast<std::int32_t>(command));
+        LogTrace(kUnit, "execute_command(command: @, code [@])", ToString(command), static_cast<std::int32_t>(command));
         auto& manager = DeviceManager::Instance();
         if (!manager.CheckHandle(handle)) {
             ecase = ErrorCase::HandleInvalid;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "cas-frame.h"
-#include "retail-executors.h"
+#include "commands/retail-executors.h"
+#include "protocols/cas/cas-frame.h"
 #include "support/fake-connection.h"
 
 namespace {

@@ -2,12 +2,12 @@
 
 #include <stdexcept>
 
-#include "cas-frame.h"
-#include "command-executor.h"
-#include "default-communicator.h"
-#include "dialog-communicator.h"
-#include "one-way-request-communication.h"
-#include "one-way-response-communicator.h"
+#include "commands/command-executor.h"
+#include "commands/default-communicator.h"
+#include "commands/dialog-communicator.h"
+#include "commands/one-way-request-communication.h"
+#include "commands/one-way-response-communicator.h"
+#include "protocols/cas/cas-frame.h"
 #include "support/fake-connection.h"
 
 using namespace driver;

@@ -2,9 +2,9 @@
 
 #include <stdexcept>
 
-#include "byte-man-executor.h"
-#include "command-executor.h"
-#include "default-communicator.h"
+#include "commands/byte-man-executor.h"
+#include "commands/command-executor.h"
+#include "commands/default-communicator.h"
 #include "support/fake-connection.h"
 
 using namespace driver;
@@ -52,8 +52,9 @@ TEST(ByteManExecutor, WritesTheLowBytesOfTheValueOverThePlaceholders) {
         std::int32_t length;
         ByteVector sent;
     };
-    for (const Case& c : {Case{"500", 2, {0xEE, 0xF4, 0x01, 0xEE, 0xEE}}, Case{"65535", 2, {0xEE, 0xFF, 0xFF, 0xEE, 0xEE}},
-                          Case{" 2kg", 1, {0xEE, 0x02, 0xEE, 0xEE, 0xEE}}}) {
+    for (const Case& c :
+         {Case{"500", 2, {0xEE, 0xF4, 0x01, 0xEE, 0xEE}}, Case{"65535", 2, {0xEE, 0xFF, 0xFF, 0xEE, 0xEE}},
+          Case{" 2kg", 1, {0xEE, 0x02, 0xEE, 0xEE, 0xEE}}}) {
         SCOPED_TRACE(c.value);
         FakeScale scale;
         scale.Input(ParamType::Tare, c.value);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fuzz/fuzz-entries.h"
-#include "logging.h"
+#include "log/logging.h"
 
 namespace fuzzentries {
 // Names the entry in test output instead of its bytes.

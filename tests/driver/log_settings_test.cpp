@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "log-settings.h"
+#include "store/log-settings.h"
 #include "support/temp-dir.h"
 
 namespace {

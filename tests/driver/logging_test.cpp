@@ -8,7 +8,7 @@
 #include <string>
 
 #include "driver-error.h"
-#include "logging.h"
+#include "log/logging.h"
 #include "support/temp-dir.h"
 
 namespace {

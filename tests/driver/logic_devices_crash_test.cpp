@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "driver-error.h"
-#include "logging.h"
-#include "logic-devices.h"
+#include "log/logging.h"
+#include "store/logic-devices.h"
 #include "support/temp-dir.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "logic-devices.h"
+#include "store/logic-devices.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,7 +16,7 @@
 
 #include "defines.h"
 #include "driver-error.h"
-#include "logging.h"
+#include "log/logging.h"
 #include "support/temp-dir.h"
 
 namespace {

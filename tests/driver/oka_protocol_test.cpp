@@ -3,9 +3,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "logging.h"
-#include "oka-digits.h"
-#include "retail-executors.h"
+#include "commands/retail-executors.h"
+#include "log/logging.h"
+#include "protocols/oka/oka-digits.h"
 #include "support/fake-connection.h"
 
 namespace {

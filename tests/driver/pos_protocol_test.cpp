@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "pos-command-executor.h"
-#include "pos-validators.h"
-#include "retail-executors.h"
+#include "commands/retail-executors.h"
+#include "protocols/pos/pos-command-executor.h"
+#include "protocols/pos/pos-validators.h"
 #include "support/fake-connection.h"
 
 namespace {

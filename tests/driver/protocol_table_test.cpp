@@ -1,4 +1,4 @@
-#include "protocol-table.h"
+#include "commands/protocol-table.h"
 
 #include <gtest/gtest.h>
 

@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "serial-port-connection.h"
 #include "support/temp-dir.h"
+#include "transport/serial-port-connection.h"
 
 namespace {
 

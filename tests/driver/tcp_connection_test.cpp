@@ -10,7 +10,7 @@
 #include <boost/asio/read.hpp>
 #include <boost/asio/write.hpp>
 
-#include "tcp-connection.h"
+#include "transport/tcp-connection.h"
 
 namespace {
 

@@ -26,15 +26,15 @@
 #include <string_view>
 #include <vector>
 
-#include "cas-active-command-executor.h"
-#include "cas-command-executor.h"
-#include "cas-frame.h"
 #include "driver-error.h"
-#include "log-settings.h"
-#include "logic-devices.h"
-#include "oka-digits.h"
-#include "pos-command-executor.h"
-#include "pos-validators.h"
+#include "protocols/cas/cas-active-command-executor.h"
+#include "protocols/cas/cas-command-executor.h"
+#include "protocols/cas/cas-frame.h"
+#include "protocols/oka/oka-digits.h"
+#include "protocols/pos/pos-command-executor.h"
+#include "protocols/pos/pos-validators.h"
+#include "store/log-settings.h"
+#include "store/logic-devices.h"
 #include "support/fake-connection.h"
 
 namespace fuzzentries {

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "command-executor.h"
-#include "connection.h"
+#include "commands/command-executor.h"
 #include "device.h"
+#include "transport/connection.h"
 
 namespace testsupport {
 

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "commands/byte-vector.h"
+#include "driver/driver.h"
+
+namespace driver {
+
+class Device;
+
+// Carries the exchange of one command over the device's connection.
+class ICommunicator {
+public:
+    virtual ~ICommunicator() = default;
+    virtual ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+                                   ResponseValidator validator) = 0;
+};
+
+}  // namespace driver

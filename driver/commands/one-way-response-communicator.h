@@ -1,0 +1,14 @@
+#pragma once
+
+#include "commands/communicator.h"
+
+namespace driver {
+
+// Read only, for a scale that streams its frames unasked; hands back one SOH..EOT frame.
+class OneWayResponseCommunicator : public ICommunicator {
+public:
+    ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+                           ResponseValidator validator) override;
+};
+
+}  // namespace driver

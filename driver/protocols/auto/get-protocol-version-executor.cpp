@@ -1,0 +1,16 @@
+#include "protocols/auto/get-protocol-version-executor.h"
+
+#include "log/logging.h"
+
+namespace driver {
+
+ResultMap GetProtocolVersionExecutor::ParseResponse(Device&, const ByteVector& reply, ErrorCase& err) {
+    if (outputTypes().empty()) {
+        err = ErrorCase::DeviceUnexpectedResponse;
+        LogError("get-protocol-version-executor", "GetProtocolVersionExecutor::ParseResponse(), no output type");
+        return {};
+    }
+    return ParseByTemplate(responseTemplate(), ToText(reply));
+}
+
+}  // namespace driver

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "commands/default-communicator.h"
+
+namespace driver {
+
+// Native protocol exchange. A model request also fetches the maximum, division and protocol lines,
+// so the model name can be composed from one reply.
+class BvxCommunicator : public DefaultCommunicator {
+public:
+    ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+                           ResponseValidator validator) override;
+};
+
+}  // namespace driver

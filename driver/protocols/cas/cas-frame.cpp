@@ -1,0 +1,125 @@
+#include "protocols/cas/cas-frame.h"
+
+#include "log/logging.h"
+
+namespace driver {
+
+namespace {
+
+constexpr std::string_view kValidatorUnit = "command-executor";
+constexpr std::string_view kUnit = "cas-frame";
+constexpr std::uint8_t kSoh = 0x01;
+constexpr std::uint8_t kStx = 0x02;
+constexpr std::uint8_t kEtx = 0x03;
+constexpr std::uint8_t kEot = 0x04;
+
+constexpr std::size_t kStateAt = 2;
+constexpr std::size_t kSignAt = 3;
+constexpr std::size_t kWeightAt = 4;
+constexpr std::size_t kWeightLength = 6;
+constexpr std::size_t kUnitAt = 10;
+constexpr std::size_t kFieldsEnd = 12;
+constexpr std::size_t kFrameSize = 15;
+
+// Position of the first pair a b at or after from; npos when there is none.
+std::size_t FindPair(const ByteVector& bytes, std::uint8_t a, std::uint8_t b, std::size_t from) {
+    for (std::size_t i = from; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == a && bytes[i + 1] == b) return i;
+    return std::string::npos;
+}
+
+std::string TextAt(const ByteVector& frame, std::size_t offset, std::size_t length) {
+    return std::string(frame.begin() + static_cast<std::ptrdiff_t>(offset),
+                       frame.begin() + static_cast<std::ptrdiff_t>(offset + length));
+}
+
+}  // namespace
+
+std::optional<CASFrameSpan> FindPolledCASFrame(const ByteVector& reply) {
+    if (reply.size() < kFrameSize) return std::nullopt;
+    const std::size_t q = FindPair(reply, kEtx, kEot, 0);
+    if (q == std::string::npos || q < 13) return std::nullopt;
+    if (reply[q - 13] != kSoh || reply[q - 12] != kStx) return std::nullopt;
+    std::uint8_t bcc = 0;
+    for (std::size_t i = q - 11; i <= q - 2; ++i) bcc ^= reply[i];
+    if (reply[q - 1] != bcc) return std::nullopt;
+    return CASFrameSpan{q - 13, q + 2};
+}
+
+std::optional<CASFrameSpan> FindStreamedCASFrame(const ByteVector& reply) {
+    if (reply.size() < kFrameSize) return std::nullopt;
+    const std::size_t start = FindPair(reply, kSoh, kStx, 0);
+    if (start == std::string::npos) return std::nullopt;
+    const std::size_t end = FindPair(reply, kEtx, kEot, start + 2);
+    if (end == std::string::npos) return std::nullopt;
+    return CASFrameSpan{start, end + 2};
+}
+
+ByteVector CutCASFrame(const ByteVector& reply, const CASFrameSpan& span) {
+    return ByteVector(reply.begin() + static_cast<std::ptrdiff_t>(span.begin),
+                      reply.begin() + static_cast<std::ptrdiff_t>(span.end));
+}
+
+bool CASStatusOfWeightChannelResponseValidator(const ByteVector& reply) {
+    LogTrace(kValidatorUnit, "CASStatusOfWeightChannelResponseValidator()");
+    return FindPolledCASFrame(reply).has_value();
+}
+
+bool CASActiveStatusOfWeightChannelResponseValidator(const ByteVector& reply) {
+    LogTrace(kValidatorUnit, "CASActiveStatusOfWeightChannelResponseValidator()");
+    return FindStreamedCASFrame(reply).has_value();
+}
+
+CASFields ReadCASFields(const ByteVector& frame, ErrorCase& err) {
+    if (frame.size() < kFieldsEnd) {
+        LogError(kUnit, "ReadCASFields(), the frame of [@] bytes is too short", frame.size());
+        err = ErrorCase::DeviceUnexpectedResponse;
+        return {};
+    }
+    CASFields fields;
+    fields.state = static_cast<char>(frame[kStateAt]);
+    if (fields.state != 'S' && fields.state != 'U' && fields.state != 'F') {
+        LogError(kUnit, "ReadCASFields(), unknown state byte [@]", static_cast<int>(frame[kStateAt]));
+        err = ErrorCase::DeviceResponseIncorrectFormat;
+        return {};
+    }
+    fields.stable = fields.state == 'S';
+    if (frame[kSignAt] != ' ') fields.sign.push_back(static_cast<char>(frame[kSignAt]));
+    fields.weight = TextAt(frame, kWeightAt, kWeightLength);
+    std::string unit = TextAt(frame, kUnitAt, 2);
+    if (unit == "kg" || unit == "lb" || unit == " g") {
+        // Grams come right-aligned as " g".
+        if (unit.front() == ' ') unit.erase(0, 1);
+        fields.unit = std::move(unit);
+    } else {
+        LogError(kUnit, "ReadCASFields(), unknown unit [@]", unit);
+        err = ErrorCase::DeviceResponseIncorrectFormat;
+        return {};
+    }
+    return fields;
+}
+
+ResultMap ParseCASFrame(const ByteVector& frame, ErrorCase& err) {
+    const CASFields fields = ReadCASFields(frame, err);
+    if (err != ErrorCase::Correct) return {};
+    const std::size_t first = fields.weight.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        LogError(kUnit, "ParseCASFrame(), the weight field holds blanks only");
+        err = ErrorCase::DeviceResponseIncorrectFormat;
+        return {};
+    }
+    const std::string weight = fields.weight.substr(first);
+
+    std::string state(10, '*');
+    const bool overload = weight.find_first_of("Ff") != std::string::npos || fields.state == 'F';
+    state[6] = overload ? '1' : '0';
+    state[0] = state[4] = fields.stable ? '1' : '0';
+
+    ResultMap result;
+    result[ParamType::UnitOfMeasure] = fields.unit;
+    result[ParamType::Weight] = fields.sign + weight;
+    result[ParamType::WeightState] = std::move(state);
+    return result;
+}
+
+}  // namespace driver
