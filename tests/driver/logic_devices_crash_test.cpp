@@ -2,19 +2,14 @@
 // parse and hold every logic device whose last confirmed change says it is there. Several processes changing
 // the one file at once must each find their confirmed changes in it.
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Boost 1.74 json_parser still pulls in the old global bind placeholders.
-#define BOOST_BIND_GLOBAL_PLACEHOLDERS
-#include <boost/property_tree/json_parser.hpp>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <random>
@@ -24,10 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "driver-error.h"
-#include "log/logging.h"
-#include "store/logic-devices.h"
-#include "support/temp-dir.h"
+#include "logic-devices-fixture.h"
 
 namespace {
 
@@ -35,7 +27,6 @@ using driver::ErrorCase;
 using driver::LogicDeviceId;
 using driver::LogicDeviceManager;
 using Type = driver::LogicDeviceParamType;
-namespace fs = std::filesystem;
 
 // The child's report, one line per step: lower case when a change starts, upper case when it is stored.
 //   a / A id        add
@@ -95,22 +86,6 @@ struct Expected {
     enum class Presence { Present, Absent, Either } presence = Presence::Present;
     std::set<std::string> names;  // acceptable names while present
 };
-
-struct Stored {
-    std::map<LogicDeviceId, std::string> names;
-    int currentMarks = 0;
-};
-
-Stored ReadStored(const fs::path& file) {
-    boost::property_tree::ptree doc;
-    boost::property_tree::read_json(file.string(), doc);  // throws when the file does not parse
-    Stored stored;
-    for (const auto& [key, device] : doc.get_child("devices")) {
-        stored.names[static_cast<LogicDeviceId>(std::stoul(key))] = device.get<std::string>("name");
-        if (device.get<std::string>("is-current") == "true") ++stored.currentMarks;
-    }
-    return stored;
-}
 
 // Applies one reported line; false for a line the child sends when it failed.
 bool Apply(const std::string& line, std::map<LogicDeviceId, Expected>& expected, bool& addInFlight,
@@ -174,12 +149,86 @@ private:
     std::string buffer_;
 };
 
-TEST(LogicDevicesCrashTest, FileSurvivesKillsAtAnyMoment) {
-    driver::logging::Enabled(driver::LogLevel::Trace);  // fixes the log folder before APPDATA moves
-    testsupport::ScopedAppData appData;
-    const fs::path file = appData.ponderix() / "logic-devices-connection-config.json";
-    { LogicDeviceManager create; }
+// Runs body(fd) in a child that reports through fd; returns the child and the read end.
+std::pair<pid_t, int> StartChild(const std::function<void(int)>& body) {
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) return {-1, -1};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        driver::logging::SetMode(3);  // errors only: the child writes as fast as it can
+        body(pipeFds[1]);
+    }
+    ::close(pipeFds[1]);
+    return {pid, pipeFds[0]};
+}
 
+class LogicDevicesCrashTest : public testsupport::LogicDevicesTest {
+protected:
+    // What one killed child confirmed.
+    struct Round {
+        std::map<LogicDeviceId, Expected> expected;
+        bool addInFlight = false;
+        std::string failure;
+        int reported = 0;
+    };
+
+    // Starts a changing child, reads a random number of its reports, kills it and reads what it wrote before.
+    Round KillOneChild(std::mt19937& random) {
+        Round round;
+        for (const auto& [id, name] : StoredNames()) round.expected[id] = {Expected::Presence::Present, {name}};
+        const unsigned childSeed = random();
+        const auto [child, fd] = StartChild([childSeed](int out) { ChangeForever(out, childSeed); });
+        if (child < 0) {
+            round.failure = "no child";
+            return round;
+        }
+        LineReader reader(fd);
+        const int wanted = static_cast<int>(random() % 12);
+        const auto take = [&](std::chrono::milliseconds wait) {
+            const auto line = reader.Next(wait);
+            if (!line || !Apply(*line, round.expected, round.addInFlight, round.failure)) return false;
+            ++round.reported;
+            return true;
+        };
+        for (int got = 0; got < wanted && take(std::chrono::seconds(5)); ++got) {
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 2000));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        while (take(std::chrono::seconds(1))) {  // lines written before the kill are confirmed too
+        }
+        ::close(fd);
+        return round;
+    }
+
+    void CheckFileAfter(const Round& round, int kill) {
+        std::map<LogicDeviceId, std::string> names;
+        ASSERT_NO_THROW(names = StoredNames()) << "after kill " << kill;
+        EXPECT_LE(CurrentMarks(), 1) << "after kill " << kill;
+        int unknown = 0;
+        for (const auto& [id, name] : names) {
+            const auto found = round.expected.find(id);
+            // An add cut short may have stored its id, which can be one deleted before.
+            if (found == round.expected.end() || found->second.presence == Expected::Presence::Absent) {
+                ++unknown;
+                continue;
+            }
+            EXPECT_TRUE(found->second.names.contains(name)) << "id " << id << " has name " << name;
+        }
+        EXPECT_LE(unknown, round.addInFlight ? 1 : 0) << "ids nobody added or that were deleted, after kill " << kill;
+        for (const auto& [id, entry] : round.expected) {
+            if (entry.presence == Expected::Presence::Present) {
+                EXPECT_TRUE(names.contains(id)) << "id " << id << " lost, after kill " << kill;
+            }
+        }
+        EXPECT_NO_THROW(LogicDeviceManager{}) << "after kill " << kill;
+    }
+};
+
+TEST_F(LogicDevicesCrashTest, FileSurvivesKillsAtAnyMoment) {
+    { LogicDeviceManager create; }
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
@@ -187,64 +236,11 @@ TEST(LogicDevicesCrashTest, FileSurvivesKillsAtAnyMoment) {
     int kills = 0;
     int reported = 0;
     for (; kills < 200 && std::chrono::steady_clock::now() - started < std::chrono::seconds(15); ++kills) {
-        std::map<LogicDeviceId, Expected> expected;
-        for (const auto& [id, name] : ReadStored(file).names) expected[id] = {Expected::Presence::Present, {name}};
-
-        int pipeFds[2];
-        ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
-        const unsigned childSeed = random();
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::close(pipeFds[0]);
-            driver::logging::SetMode(3);  // errors only: the child writes as fast as it can
-            ChangeForever(pipeFds[1], childSeed);
-        }
-        ::close(pipeFds[1]);
-
-        LineReader reader(pipeFds[0]);
-        bool addInFlight = false;
-        std::string failure;
-        const int wanted = static_cast<int>(random() % 12);
-        for (int got = 0; got < wanted; ++got) {
-            const auto line = reader.Next(std::chrono::seconds(5));
-            if (!line) break;
-            if (!Apply(*line, expected, addInFlight, failure)) break;
-            ++reported;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 2000));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        // Lines written before the kill are confirmed too.
-        while (const auto line = reader.Next(std::chrono::seconds(1))) {
-            if (!Apply(*line, expected, addInFlight, failure)) break;
-            ++reported;
-        }
-        ::close(pipeFds[0]);
-        ASSERT_TRUE(failure.empty()) << failure;
-
-        Stored stored;
-        ASSERT_NO_THROW(stored = ReadStored(file)) << "after kill " << kills;
-        EXPECT_LE(stored.currentMarks, 1) << "after kill " << kills;
-        int unknown = 0;
-        for (const auto& [id, name] : stored.names) {
-            const auto found = expected.find(id);
-            // An add cut short may have stored its id, which can be one deleted before.
-            if (found == expected.end() || found->second.presence == Expected::Presence::Absent) {
-                ++unknown;
-                continue;
-            }
-            EXPECT_TRUE(found->second.names.contains(name)) << "id " << id << " has name " << name;
-        }
-        EXPECT_LE(unknown, addInFlight ? 1 : 0) << "ids nobody added or that were deleted, after kill " << kills;
-        for (const auto& [id, entry] : expected) {
-            if (entry.presence == Expected::Presence::Present) {
-                EXPECT_TRUE(stored.names.contains(id)) << "id " << id << " lost, after kill " << kills;
-            }
-        }
-        EXPECT_NO_THROW(LogicDeviceManager{}) << "after kill " << kills;
-        if (::testing::Test::HasFailure()) break;
+        const Round round = KillOneChild(random);
+        reported += round.reported;
+        ASSERT_TRUE(round.failure.empty()) << round.failure;
+        CheckFileAfter(round, kills);
+        if (HasFailure()) break;
     }
     EXPECT_GE(kills, 20) << "too few kills in the time";
     RecordProperty("kills", kills);
@@ -277,29 +273,16 @@ TEST(LogicDevicesCrashTest, FileSurvivesKillsAtAnyMoment) {
     ::_exit(3);
 }
 
-class LogicDevicesConcurrencyTest : public ::testing::TestWithParam<int> {};
+class LogicDevicesConcurrencyTest : public testsupport::LogicDevicesTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(LogicDevicesConcurrencyTest, EveryConfirmedChangeOfEveryProcessIsInTheFile) {
-    driver::logging::Enabled(driver::LogLevel::Trace);
-    testsupport::ScopedAppData appData;
-    const fs::path file = appData.ponderix() / "logic-devices-connection-config.json";
     { LogicDeviceManager create; }
     const int processes = GetParam();
     const int adds = 24;
-
     std::vector<std::pair<pid_t, int>> children;
     for (int child = 0; child < processes; ++child) {
-        int pipeFds[2];
-        ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            ::close(pipeFds[0]);
-            driver::logging::SetMode(3);
-            AddRenameRemove(pipeFds[1], child, adds);
-        }
-        ::close(pipeFds[1]);
-        children.emplace_back(pid, pipeFds[0]);
+        children.push_back(StartChild([child, adds](int fd) { AddRenameRemove(fd, child, adds); }));
+        ASSERT_GE(children.back().first, 0);
     }
     std::map<LogicDeviceId, std::string> kept;
     int reports = 0;
@@ -311,7 +294,9 @@ TEST_P(LogicDevicesConcurrencyTest, EveryConfirmedChangeOfEveryProcessIsInTheFil
             std::string step, name;
             LogicDeviceId id = 0;
             in >> step >> id >> name;
-            if (step == "K") EXPECT_TRUE(kept.emplace(id, name).second) << "id " << id << " confirmed twice";
+            if (step == "K") {
+                EXPECT_TRUE(kept.emplace(id, name).second) << "id " << id << " confirmed twice";
+            }
             ++reports;
         }
         ::close(fd);
@@ -321,22 +306,16 @@ TEST_P(LogicDevicesConcurrencyTest, EveryConfirmedChangeOfEveryProcessIsInTheFil
     }
     EXPECT_EQ(reports, processes * adds);
 
-    const Stored stored = ReadStored(file);
-    boost::property_tree::ptree doc;
-    boost::property_tree::read_json(file.string(), doc);
-    EXPECT_EQ(doc.get_child("devices").size(), stored.names.size()) << "an id appears twice";
-    EXPECT_EQ(stored.names.size(), 1 + kept.size());
+    const auto names = StoredNames();
+    EXPECT_EQ(StoredDevices().size(), names.size()) << "an id appears twice";
+    EXPECT_EQ(names.size(), 1 + kept.size());
     for (const auto& [id, name] : kept) {
-        const auto found = stored.names.find(id);
-        ASSERT_NE(found, stored.names.end()) << "id " << id << " lost";
+        const auto found = names.find(id);
+        ASSERT_NE(found, names.end()) << "id " << id << " lost";
         EXPECT_EQ(found->second, name);
     }
-    for (const auto& [id, name] : stored.names) EXPECT_FALSE(name.empty()) << "blank device " << id;
-    RecordProperty("devices_in_file", static_cast<int>(stored.names.size()));
-    std::printf(
-        "%d processes x %d adds (every third renamed, every third removed) -> %zu devices in the file, "
-        "%zu expected\n",
-        processes, adds, stored.names.size(), 1 + kept.size());
+    for (const auto& [id, name] : names) EXPECT_FALSE(name.empty()) << "blank device " << id;
+    RecordProperty("devices_in_file", static_cast<int>(names.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Processes, LogicDevicesConcurrencyTest, ::testing::Values(2, 4),

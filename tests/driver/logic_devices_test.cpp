@@ -1,23 +1,12 @@
-#include "store/logic-devices.h"
-
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 
-// Boost 1.74 json_parser still pulls in the old global bind placeholders.
-#define BOOST_BIND_GLOBAL_PLACEHOLDERS
-#include <boost/property_tree/json_parser.hpp>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 
 #include "defines.h"
-#include "driver-error.h"
-#include "log/logging.h"
-#include "support/temp-dir.h"
+#include "logic-devices-fixture.h"
 
 namespace {
 
@@ -27,7 +16,6 @@ using driver::LogicDeviceManager;
 using Type = driver::LogicDeviceParamType;
 using Ids = std::vector<LogicDeviceId>;
 namespace fs = std::filesystem;
-namespace pt = boost::property_tree;
 
 // One stored device with every value set.
 std::string Member(const std::string& id, const std::string& isCurrent) {
@@ -42,55 +30,7 @@ std::string Devices(std::initializer_list<std::string> members) {
     return text + "}}";
 }
 
-class LogicDevicesTest : public ::testing::Test {
-protected:
-    // The log folder is fixed on first use; take it under the process root before tests move APPDATA.
-    static void SetUpTestSuite() { driver::logging::Enabled(driver::LogLevel::Trace); }
-
-    fs::path File() const { return appData_.ponderix() / "logic-devices-connection-config.json"; }
-    void WriteFile(const std::string& text) const {
-        fs::create_directories(appData_.ponderix());
-        std::ofstream(File()) << text;
-    }
-    std::string ReadFile() const {
-        std::ifstream in(File());
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    pt::ptree StoredDevices() const {
-        pt::ptree tree;
-        pt::read_json(File().string(), tree);
-        return tree.get_child("devices");
-    }
-    std::string Stored(LogicDeviceId id, const std::string& key) const {
-        return StoredDevices().get_child(std::to_string(id)).get<std::string>(key);
-    }
-    std::vector<std::string> StoredKeys() const {
-        std::vector<std::string> keys;
-        for (const auto& member : StoredDevices()) keys.push_back(member.first);
-        return keys;
-    }
-    // Everything beside the file itself, e.g. a temporary file left behind.
-    std::vector<std::string> Leftovers() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(appData_.ponderix())) {
-            if (entry.path() != File() && entry.path().filename() != File().filename().string() + ".lock")
-                names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-    void ExpectConstructionFails(ErrorCase code, const std::string& message) const {
-        try {
-            LogicDeviceManager manager;
-            ADD_FAILURE() << "the registry was built";
-        } catch (const driver::DriverError& error) {
-            EXPECT_EQ(error.code(), code);
-            EXPECT_EQ(error.what(), message);
-        }
-    }
-
-    testsupport::ScopedAppData appData_;
-    ErrorCase ecase_ = ErrorCase::Correct;
-};
+using testsupport::LogicDevicesTest;
 
 TEST_F(LogicDevicesTest, FirstStartCreatesTheFolderAndOneCurrentDefaultDevice) {
     ASSERT_FALSE(fs::exists(appData_.ponderix()));
@@ -215,29 +155,18 @@ TEST_F(LogicDevicesTest, UnknownIdsAndTheIdItselfAreRefusedWithoutWriting) {
     EXPECT_EQ(manager.GetLogicDeviceParam(1, Type::ID, ecase_), "1");
 }
 
-TEST_F(LogicDevicesTest, SetCurrentMovesTheMarkInFileAndMemory) {
-    LogicDeviceManager manager;
-    const auto id = manager.AddLogicDevice(ecase_);
-    for (int twice = 0; twice < 2; ++twice) {
-        manager.SetCurrentLogicDevice(id, ecase_);
-        EXPECT_EQ(Stored(1, "is-current"), "false");
-        EXPECT_EQ(Stored(id, "is-current"), "true");
-        EXPECT_EQ(manager.GetLogicDeviceParam(1, Type::IsCurrent, ecase_), "false");
-        EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), id);
-    }
-    EXPECT_EQ(ecase_, ErrorCase::Correct);
-    EXPECT_EQ(LogicDeviceManager().GetCurrentLogicDeviceID(ecase_), id);
-}
-
 TEST_F(LogicDevicesTest, TheLargestMarkedIdIsCurrentAndSetCurrentClearsEveryMark) {
     WriteFile(Devices({Member("1", "false"), Member("2", "true"), Member("5", "true")}));
     LogicDeviceManager manager;
     EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), 5u);
-
-    manager.SetCurrentLogicDevice(1, ecase_);
-    EXPECT_EQ(Stored(1, "is-current"), "true");
-    EXPECT_EQ(Stored(2, "is-current"), "false");
-    EXPECT_EQ(Stored(5, "is-current"), "false");
+    for (int twice = 0; twice < 2; ++twice) {
+        manager.SetCurrentLogicDevice(1, ecase_);
+        EXPECT_EQ(Stored(1, "is-current"), "true");
+        EXPECT_EQ(Stored(2, "is-current"), "false");
+        EXPECT_EQ(Stored(5, "is-current"), "false");
+        EXPECT_EQ(manager.GetLogicDeviceParam(5, Type::IsCurrent, ecase_), "false");
+        EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), 1u);
+    }
     EXPECT_EQ(LogicDeviceManager().GetCurrentLogicDeviceID(ecase_), 1u);
     EXPECT_EQ(ecase_, ErrorCase::Correct);
 }
