@@ -91,18 +91,32 @@ private:
     driver::ErrorCase readError_ = driver::ErrorCase::Correct;
 };
 
-// A device with protocol and model "auto" talking to a FakeConnection.
+// A device talking to a FakeConnection, by default with protocol and model "auto".
 struct FakeScale {
-    FakeScale() {
-        device.Configure({"Serial Port", "/dev/null", "9600", "auto", "auto"});
+    explicit FakeScale(const std::string& protocol = "auto", const std::string& model = "auto",
+                       const std::string& scaleModel = "") {
+        Configure(protocol, model, scaleModel);
         device.UseConnection(port);
     }
+    void Configure(const std::string& protocol, const std::string& model, const std::string& scaleModel) {
+        device.Configure({"Serial Port", "/dev/null", "9600", model, protocol});
+        device.SetScaleModel(scaleModel);
+    }
+    // As a caller runs it: mapped to the protocol's command and checked first.
     driver::ErrorCase Run(driver::Command command) {
         auto err = driver::ErrorCase::Correct;
         device.ExecuteCommand(command, err);
         return err;
     }
-    // Runs the factory's executor directly, to see the map it returns.
+    // Every output value a command stored.
+    std::map<driver::ParamType, std::string> Outputs() {
+        std::map<driver::ParamType, std::string> outputs;
+        for (int type = 1; type <= static_cast<int>(driver::ParamType::Cell); ++type) {
+            if (auto value = Output(static_cast<driver::ParamType>(type))) outputs[driver::ParamType(type)] = *value;
+        }
+        return outputs;
+    }
+    // Runs the factory's executor directly, to see the map it returns (the fuzz entries use it).
     driver::ResultMap Execute(driver::Command command, driver::ErrorCase& err) {
         err = driver::ErrorCase::Correct;
         auto executor = driver::CreateCommandExecutor(command, err);
