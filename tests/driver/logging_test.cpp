@@ -9,6 +9,7 @@
 
 #include "driver-error.h"
 #include "log/logging.h"
+#include "store/log-settings.h"
 #include "support/temp-dir.h"
 
 namespace {
@@ -44,12 +45,6 @@ TEST(FormatTest, PlaceholdersFillLeftToRightWithoutRescanning) {
             EXPECT_STREQ(error.what(), "Utility, formating, critical error, sub str not found");
         }
     }
-}
-
-TEST(LogFolderTest, IsComputedOnceUnderTheAppDataRoot) {
-    const std::string& folder = logging::LogFolder();
-    EXPECT_TRUE(folder.ends_with("/NORVELL/Ponderix/logs")) << folder;
-    EXPECT_EQ(&folder, &logging::LogFolder());
 }
 
 // Each test runs the process-wide logging in its own folder and hands the default one back.
@@ -123,21 +118,14 @@ TEST_F(LoggingTest, InvalidValuesDisableTheFileLogAndRestoreDefaults) {
     }
 }
 
-TEST_F(LoggingTest, SetModeFiltersAndRejectsUnknownModes) {
+TEST_F(LoggingTest, SetModeFiltersAndAnUnknownModeChangesNothing) {
     Start();
     logging::SetMode(1);
     driver::LogTrace("device", "trace line");
     driver::LogInfo("device", "info line");
     EXPECT_FALSE(Contains(LogFile(), "trace line"));
     EXPECT_TRUE(Contains(LogFile(), "info line"));
-
-    try {
-        logging::SetMode(4);
-        ADD_FAILURE() << "mode 4 accepted";
-    } catch (const driver::DriverError& error) {
-        EXPECT_EQ(error.code(), ErrorCase::IncorrectArgumnts);
-        EXPECT_STREQ(error.what(), "Logging::SetMode, Unknown logmode.");
-    }
+    EXPECT_THROW(logging::SetMode(4), driver::DriverError);
     EXPECT_TRUE(logging::Enabled(LogLevel::Info));
     EXPECT_FALSE(logging::Enabled(LogLevel::Debug));
     logging::SetMode(3);
@@ -184,5 +172,83 @@ TEST_F(LoggingTest, ChangeSettingsMergesWritesAndRestarts) {
     EXPECT_EQ(Contents(Config()), kDefaultFile);
     EXPECT_FALSE(logging::Enabled(LogLevel::Critical));
 }
+
+// ---- The settings file on its own, and its conversion.
+
+TEST_F(LoggingTest, ReadingTrimsSplitsAtFirstEqualsAndKeepsLastDuplicate) {
+    PutConfig("  max_files\t=  5  \nno equals sign\nfile_name = first.log\nfile_name=second.log\nodd = a=b\nempty =\n");
+    const LoggingSettings expected{{"max_files", "5"}, {"file_name", "second.log"}, {"odd", "a=b"}, {"empty", ""}};
+    EXPECT_EQ(logging::ReadSettingsFile(Config()), expected);
+}
+
+TEST_F(LoggingTest, WritersReplaceTheWholeFileAndLeaveNoTemporaryBehind) {
+    EXPECT_FALSE(logging::ReadSettingsFile(Config()).has_value());
+    PutConfig(std::string(4096, 'x'));
+    ASSERT_TRUE(logging::WriteDefaultSettingsFile(Config()));
+    EXPECT_EQ(Contents(Config()), kDefaultFile);
+    ASSERT_TRUE(logging::WriteSettingsFile(Config(), {{"severity_level", "error"}, {"file_name", "a.log"}}));
+    EXPECT_EQ(Contents(Config()), "file_name = a.log\nseverity_level = error\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
+}
+
+TEST_F(LoggingTest, AFolderInPlaceOfTheFileCanBeNeitherReadNorReplaced) {
+    std::filesystem::create_directory(Config());
+    EXPECT_FALSE(logging::ReadSettingsFile(Config()).has_value());
+    EXPECT_FALSE(logging::WriteDefaultSettingsFile(Config()));
+    EXPECT_TRUE(std::filesystem::is_directory(Config()));
+}
+
+TEST(LogSettingsTest, CompletingFillsMissingAndEmptyKeysOnly) {
+    LoggingSettings settings{{"severity_level", "error"}, {"max_files", ""}, {"extra", "kept"}};
+    EXPECT_TRUE(logging::CompleteSettings(settings));
+    const LoggingSettings expected{{"severity_level", "error"},
+                                   {"max_files", "10"},
+                                   {"extra", "kept"},
+                                   {"file_name", "driver.log"},
+                                   {"max_size", "104857600"}};
+    EXPECT_EQ(settings, expected);
+    EXPECT_FALSE(logging::CompleteSettings(settings));
+}
+
+TEST(LogSettingsTest, ConvertsCompleteSettingsWithExactLevelNames) {
+    LoggingSettings settings{{"max_size", "5000000000"}, {"severity_level", "warning"}};
+    logging::CompleteSettings(settings);
+    const logging::LogConfig config = logging::ToConfig(settings);
+    EXPECT_EQ(config.fileName, "driver.log");
+    EXPECT_EQ(config.maxSize, 5000000000u);
+    EXPECT_EQ(config.maxFiles, 10u);
+    EXPECT_EQ(config.level, LogLevel::Warning);
+    EXPECT_EQ(logging::LevelFromName("critical"), LogLevel::Critical);
+    for (const char* name : {"Warning", "warn", "err", "off", " info"}) EXPECT_FALSE(logging::LevelFromName(name));
+}
+
+struct BadValue {
+    const char* key;
+    const char* value;
+    const char* message;
+};
+
+class LogSettingsBadValueTest : public ::testing::TestWithParam<BadValue> {};
+
+TEST_P(LogSettingsBadValueTest, ConversionFailsWithItsMessage) {
+    LoggingSettings settings{{GetParam().key, GetParam().value}};
+    logging::CompleteSettings(settings);
+    try {
+        logging::ToConfig(settings);
+        ADD_FAILURE() << "accepted " << GetParam().key << " = " << GetParam().value;
+    } catch (const std::exception& error) {
+        EXPECT_STREQ(error.what(), GetParam().message);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, LogSettingsBadValueTest,
+                         ::testing::Values(BadValue{"max_size", "0", "Invalid max_size"},
+                                           BadValue{"max_size", "-7", "Invalid max_size"},
+                                           BadValue{"max_size", "big", "invalid stoll argument"},
+                                           BadValue{"max_size", "99999999999999999999", "stoll argument out of range"},
+                                           BadValue{"max_files", "0", "Invalid max_files"},
+                                           BadValue{"max_files", "ten", "invalid stoi argument"},
+                                           BadValue{"max_files", "3000000000", "stoi argument out of range"},
+                                           BadValue{"severity_level", "Warning", "Invalid severity level: Warning"}));
 
 }  // namespace
