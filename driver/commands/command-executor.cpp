@@ -25,7 +25,7 @@ bool AckNakResponseValidator(const ByteVector& reply) {
     return std::any_of(reply.begin(), reply.end(), [](std::uint8_t byte) { return byte == kAck || byte == kNak; });
 }
 
-ResultMap EmptyExecutor::ExecuteCommand(Device&, ErrorCase&) {
+ResultMap EmptyExecutor::ExecuteCommand(CommandContext&, ErrorCase&) {
     throw std::logic_error("Norvell::Balvex::Driver::command-executor, EmptyExecutor was ran.");
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "commands/byte-field-bounds.h"
-#include "device.h"
+#include "commands/command-context.h"
 #include "log/byte-list-log.h"
 #include "log/logging.h"
 #include "protocols/oka/oka-digits.h"
@@ -30,13 +30,13 @@ std::string HexText(const ByteVector& bytes) {
 
 }  // namespace
 
-ByteVector OKACommandExecutor::MakeRequest(Device& device, ErrorCase& err) {
+ByteVector OKACommandExecutor::MakeRequest(CommandContext& context, ErrorCase& err) {
     TraceBare("OKACommandExecutor::MakeRequest()");
-    if (command() != Command::OKASpecifyTare) return ByteManExecutor::MakeRequest(device, err);
+    if (command() != Command::OKASpecifyTare) return ByteManExecutor::MakeRequest(context, err);
 
     ByteVector request = requestTemplate();
     for (const ByteField& field : inputFields()) {
-        const std::string text = device.GetInputParam(field.type, err);
+        const std::string text = context.GetInputParam(field.type, err);
         if (err != ErrorCase::Correct) return {};
         if (TraceEnabled()) TraceBare("OKACommandExecutor::MakeRequest(): param: " + text);
         if (!IsDecimalText(text) || text.size() > static_cast<std::size_t>(std::max(field.length, 0))) {
@@ -70,7 +70,7 @@ std::string OKACommandExecutor::GetStringManipulation(const ByteVector& reply, c
     return DigitsToNumberText(bytes);
 }
 
-ResultMap OKACommandExecutor::ParseResponse(Device&, const ByteVector& reply, ErrorCase& err) {
+ResultMap OKACommandExecutor::ParseResponse(CommandContext&, const ByteVector& reply, ErrorCase& err) {
     if (TraceEnabled()) {
         TraceBare("OKACommandExecutor::ParseResponse()");
         TraceBare(ByteListText("Response: ", reply));

@@ -12,8 +12,8 @@ public:
     using ByteManExecutor::ByteManExecutor;
 
 protected:
-    ByteVector MakeRequest(Device& device, ErrorCase& err) override;
-    ResultMap ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) override;
+    ByteVector MakeRequest(CommandContext& context, ErrorCase& err) override;
+    ResultMap ParseResponse(CommandContext& context, const ByteVector& reply, ErrorCase& err) override;
     // WeightState as "0x" and hex digits; other fields as the number their digits form, or an
     // empty text when the bytes are no digits.
     std::string GetStringManipulation(const ByteVector& reply, const ByteField& field) override;

@@ -18,7 +18,8 @@ std::string LittleEndianText(const ByteVector& bytes) {
     return std::to_string(static_cast<std::int32_t>(value));
 }
 
-// XOR from the command character (offset 3) to the byte before the checksum slot.
+// XOR from the command character (offset 3) to the byte before the checksum
+// slot.
 void StoreChecksum(ByteVector& request) {
     if (request.size() < 5) return;
     std::uint8_t checksum = 0;
@@ -49,22 +50,26 @@ std::string POSCommandExecutor::ParseState(const ByteVector& state, ErrorCase& e
     return text;
 }
 
-ByteVector POSCommandExecutor::MakeRequest(Device& device, ErrorCase& err) {
-    ByteVector request = ByteManExecutor::MakeRequest(device, err);
+ByteVector POSCommandExecutor::MakeRequest(CommandContext& context, ErrorCase& err) {
+    ByteVector request = ByteManExecutor::MakeRequest(context, err);
     if (err != ErrorCase::Correct) return {};
-    // Only a frame that carries a value has its checksum computed here; the fixed frames carry theirs.
+    // Only a frame that carries a value has its checksum computed here; the fixed
+    // frames carry theirs.
     if (!inputFields().empty()) StoreChecksum(request);
     return request;
 }
 
-ResultMap POSCommandExecutor::ParseResponse(Device&, const ByteVector& received, ErrorCase& err) {
-    // Fields count from the ACK of the frame the validator accepted, so stray bytes ahead of it
-    // cannot shift the weight into a different number.
+ResultMap POSCommandExecutor::ParseResponse(CommandContext&, const ByteVector& received, ErrorCase& err) {
+    // Fields count from the ACK of the frame the validator accepted, so stray
+    // bytes ahead of it cannot shift the weight into a different number.
     const std::optional<std::size_t> start = outputFields().empty() ? std::nullopt : FindPOSFrameStart(received);
     const ByteVector reply =
         start ? ByteVector(received.begin() + static_cast<std::ptrdiff_t>(*start), received.end()) : received;
     if (reply.size() < 3 || !AllFieldsInside(outputFields(), reply.size())) {
-        LogError(kUnit, "POSCommandExecutor::ParseResponse(), the answer of [@] bytes is too short", reply.size());
+        LogError(kUnit,
+                 "POSCommandExecutor::ParseResponse(), the answer of [@] bytes is "
+                 "too short",
+                 reply.size());
         err = ErrorCase::DeviceUnexpectedResponse;
         return {};
     }

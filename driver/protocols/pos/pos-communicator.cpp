@@ -22,18 +22,20 @@ bool POSStartResponseValidator(const ByteVector& reply) {
     return std::any_of(reply.begin(), reply.end(), IsAckOrNak);
 }
 
-ByteVector POSCommunicator::Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+ByteVector POSCommunicator::Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                                         ResponseValidator validator) {
     LogTrace(kUnit, "POSCommunicator::Communicate(boost)");
-    const ByteVector answer = Exchange(device, ByteVector{kEnq}, err, POSStartResponseValidator);
+    const ByteVector answer = Exchange(context, ByteVector{kEnq}, err, POSStartResponseValidator);
     // A NAK still lets the frame go: the scale answers it anyway.
     if (answer.size() != 1 || !IsAckOrNak(answer.front())) {
-        LogError(kUnit, "POSCommunicator::Communicate(boost), the enquiry got [@] bytes instead of ACK or NAK",
+        LogError(kUnit,
+                 "POSCommunicator::Communicate(boost), the enquiry got [@] bytes "
+                 "instead of ACK or NAK",
                  answer.size());
         err = ErrorCase::ConnectionError;
         return {};
     }
-    return Exchange(device, request, err, std::move(validator));
+    return Exchange(context, request, err, std::move(validator));
 }
 
 }  // namespace driver
