@@ -3,20 +3,15 @@
 #include <stdexcept>
 
 #include "commands/command-executor.h"
+#include "commands/wire-bytes.h"
 
 namespace driver {
-
-namespace {
-constexpr std::uint8_t kEnq = 5;
-constexpr std::uint8_t kNak = 21;
-}  // namespace
 
 DialogCommunicator::DialogCommunicator(std::list<DialogStep> steps, std::unique_ptr<ICommunicator> inner)
     : steps_(std::move(steps)), inner_(std::move(inner)) {
     if (!inner_) {
         throw std::logic_error(
-            "Norvell::Balvex::Driver::dialog-communicator, "
-            "DialogCommunicator, no inner communicator.");
+            "Norvell::Balvex::Driver::dialog-communicator, DialogCommunicator, no inner communicator.");
     }
 }
 
@@ -31,10 +26,9 @@ void DialogCommunicator::PrepareForCommunication(CommandContext& context, const 
                                                  const ResponseValidator& handshakeValidator, ErrorCase& err) {
     for (const DialogStep& step : steps_) {
         const ByteVector reply = Exchange(context, ToBytes(step.send), err, handshakeValidator);
-        // Silence or a NAK: wake the scale once more; that exchange clears the
-        // step's error.
-        if (reply.empty() || reply.front() == kNak) {
-            Exchange(context, ByteVector{kEnq}, err, AcceptAnyResponseValidator);
+        // Silence or a NAK: wake the scale once more; that exchange clears the step's error.
+        if (reply.empty() || reply.front() == wire::kNak) {
+            Exchange(context, ByteVector{wire::kEnq}, err, AcceptAnyResponseValidator);
         }
         if (err != ErrorCase::Correct) return;
     }

@@ -1,5 +1,6 @@
 #include "protocols/cas/cas-frame.h"
 
+#include "commands/wire-bytes.h"
 #include "log/logging.h"
 
 namespace driver {
@@ -8,10 +9,6 @@ namespace {
 
 constexpr std::string_view kValidatorUnit = "command-executor";
 constexpr std::string_view kUnit = "cas-frame";
-constexpr std::uint8_t kSoh = 0x01;
-constexpr std::uint8_t kStx = 0x02;
-constexpr std::uint8_t kEtx = 0x03;
-constexpr std::uint8_t kEot = 0x04;
 
 constexpr std::size_t kStateAt = 2;
 constexpr std::size_t kSignAt = 3;
@@ -37,9 +34,9 @@ std::string TextAt(const ByteVector& frame, std::size_t offset, std::size_t leng
 
 std::optional<CASFrameSpan> FindPolledCASFrame(const ByteVector& reply) {
     if (reply.size() < kFrameSize) return std::nullopt;
-    const std::size_t q = FindPair(reply, kEtx, kEot, 0);
+    const std::size_t q = FindPair(reply, wire::kEtx, wire::kEot, 0);
     if (q == std::string::npos || q < 13) return std::nullopt;
-    if (reply[q - 13] != kSoh || reply[q - 12] != kStx) return std::nullopt;
+    if (reply[q - 13] != wire::kSoh || reply[q - 12] != wire::kStx) return std::nullopt;
     std::uint8_t bcc = 0;
     for (std::size_t i = q - 11; i <= q - 2; ++i) bcc ^= reply[i];
     if (reply[q - 1] != bcc) return std::nullopt;
@@ -48,9 +45,9 @@ std::optional<CASFrameSpan> FindPolledCASFrame(const ByteVector& reply) {
 
 std::optional<CASFrameSpan> FindStreamedCASFrame(const ByteVector& reply) {
     if (reply.size() < kFrameSize) return std::nullopt;
-    const std::size_t start = FindPair(reply, kSoh, kStx, 0);
+    const std::size_t start = FindPair(reply, wire::kSoh, wire::kStx, 0);
     if (start == std::string::npos) return std::nullopt;
-    const std::size_t end = FindPair(reply, kEtx, kEot, start + 2);
+    const std::size_t end = FindPair(reply, wire::kEtx, wire::kEot, start + 2);
     if (end == std::string::npos) return std::nullopt;
     return CASFrameSpan{start, end + 2};
 }

@@ -1,6 +1,7 @@
 #include "protocols/pos/pos-command-executor.h"
 
 #include "commands/byte-field-bounds.h"
+#include "commands/wire-bytes.h"
 #include "log/logging.h"
 #include "protocols/pos/pos-validators.h"
 
@@ -18,8 +19,7 @@ std::string LittleEndianText(const ByteVector& bytes) {
     return std::to_string(static_cast<std::int32_t>(value));
 }
 
-// XOR from the command character (offset 3) to the byte before the checksum
-// slot.
+// XOR from the command character (offset 3) to the byte before the checksum slot.
 void StoreChecksum(ByteVector& request) {
     if (request.size() < 5) return;
     std::uint8_t checksum = 0;
@@ -30,8 +30,8 @@ void StoreChecksum(ByteVector& request) {
 }  // namespace
 
 bool POSCommandExecutor::CheckRequestFrame(const ByteVector& frame, ErrorCase& err) {
-    const bool passes =
-        frame.size() >= 3 && frame[0] == 0x05 && frame[1] == 0x02 && frame.size() == std::size_t{frame[2]} + 4;
+    const bool passes = frame.size() >= 3 && frame[0] == wire::kEnq && frame[1] == wire::kStx &&
+                        frame.size() == std::size_t{frame[2]} + 4;
     if (!passes) err = ErrorCase::IncorrectArgumnts;
     return passes;
 }
@@ -53,23 +53,19 @@ std::string POSCommandExecutor::ParseState(const ByteVector& state, ErrorCase& e
 ByteVector POSCommandExecutor::MakeRequest(CommandContext& context, ErrorCase& err) {
     ByteVector request = ByteManExecutor::MakeRequest(context, err);
     if (err != ErrorCase::Correct) return {};
-    // Only a frame that carries a value has its checksum computed here; the fixed
-    // frames carry theirs.
+    // Only a frame that carries a value has its checksum computed here; the fixed frames carry theirs.
     if (!inputFields().empty()) StoreChecksum(request);
     return request;
 }
 
 ResultMap POSCommandExecutor::ParseResponse(CommandContext&, const ByteVector& received, ErrorCase& err) {
-    // Fields count from the ACK of the frame the validator accepted, so stray
-    // bytes ahead of it cannot shift the weight into a different number.
+    // Fields count from the ACK of the frame the validator accepted, so stray bytes ahead of it
+    // cannot shift the weight into a different number.
     const std::optional<std::size_t> start = outputFields().empty() ? std::nullopt : FindPOSFrameStart(received);
     const ByteVector reply =
         start ? ByteVector(received.begin() + static_cast<std::ptrdiff_t>(*start), received.end()) : received;
     if (reply.size() < 3 || !AllFieldsInside(outputFields(), reply.size())) {
-        LogError(kUnit,
-                 "POSCommandExecutor::ParseResponse(), the answer of [@] bytes is "
-                 "too short",
-                 reply.size());
+        LogError(kUnit, "POSCommandExecutor::ParseResponse(), the answer of [@] bytes is too short", reply.size());
         err = ErrorCase::DeviceUnexpectedResponse;
         return {};
     }

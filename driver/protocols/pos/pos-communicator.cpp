@@ -2,18 +2,16 @@
 
 #include <algorithm>
 
+#include "commands/wire-bytes.h"
 #include "log/logging.h"
 
 namespace driver {
 
 namespace {
 constexpr std::string_view kUnit = "pos-communicator";
-constexpr std::uint8_t kEnq = 0x05;
-constexpr std::uint8_t kAck = 0x06;
-constexpr std::uint8_t kNak = 0x15;
 
 bool IsAckOrNak(std::uint8_t byte) {
-    return byte == kAck || byte == kNak;
+    return byte == wire::kAck || byte == wire::kNak;
 }
 }  // namespace
 
@@ -25,12 +23,10 @@ bool POSStartResponseValidator(const ByteVector& reply) {
 ByteVector POSCommunicator::Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                                         ResponseValidator validator) {
     LogTrace(kUnit, "POSCommunicator::Communicate(boost)");
-    const ByteVector answer = Exchange(context, ByteVector{kEnq}, err, POSStartResponseValidator);
+    const ByteVector answer = Exchange(context, ByteVector{wire::kEnq}, err, POSStartResponseValidator);
     // A NAK still lets the frame go: the scale answers it anyway.
     if (answer.size() != 1 || !IsAckOrNak(answer.front())) {
-        LogError(kUnit,
-                 "POSCommunicator::Communicate(boost), the enquiry got [@] bytes "
-                 "instead of ACK or NAK",
+        LogError(kUnit, "POSCommunicator::Communicate(boost), the enquiry got [@] bytes instead of ACK or NAK",
                  answer.size());
         err = ErrorCase::ConnectionError;
         return {};
