@@ -83,11 +83,14 @@ CASFields ReadCASFields(const ByteVector& frame, ErrorCase& err) {
     fields.stable = fields.state == 'S';
     if (frame[kSignAt] != ' ') fields.sign.push_back(static_cast<char>(frame[kSignAt]));
     fields.weight = TextAt(frame, kWeightAt, kWeightLength);
-    std::string unit = TextAt(frame, kUnitAt, 2);
-    if (unit == "kg" || unit == "lb" || unit == " g") {
-        // Grams come right-aligned as " g".
-        if (unit.front() == ' ') unit.erase(0, 1);
-        fields.unit = std::move(unit);
+    const std::string unit = TextAt(frame, kUnitAt, 2);
+    // Grams come right-aligned as " g".
+    if (unit == "kg") {
+        fields.unit = WeightUnit::Kilogram;
+    } else if (unit == "lb") {
+        fields.unit = WeightUnit::Pound;
+    } else if (unit == " g") {
+        fields.unit = WeightUnit::Gram;
     } else {
         LogError(kUnit, "ReadCASFields(), unknown unit [@]", unit);
         err = ErrorCase::DeviceResponseIncorrectFormat;
@@ -96,7 +99,7 @@ CASFields ReadCASFields(const ByteVector& frame, ErrorCase& err) {
     return fields;
 }
 
-ResultMap ParseCASFrame(const ByteVector& frame, ErrorCase& err) {
+ScaleReading ReadCASReading(const ByteVector& frame, ErrorCase& err) {
     const CASFields fields = ReadCASFields(frame, err);
     if (err != ErrorCase::Correct) return {};
     const std::size_t first = fields.weight.find_first_not_of(' ');
@@ -105,18 +108,22 @@ ResultMap ParseCASFrame(const ByteVector& frame, ErrorCase& err) {
         err = ErrorCase::DeviceResponseIncorrectFormat;
         return {};
     }
-    const std::string weight = fields.weight.substr(first);
+    ScaleReading reading;
+    reading.family = ProtocolFamily::Cas;
+    reading.unit = fields.unit;
+    reading.displayedWeight = fields.sign + fields.weight.substr(first);
+    ScaleStatus status;
+    status.stable = fields.stable;
+    // The display shows "F" for a weight over the range.
+    status.overload = fields.weight.find_first_of("Ff") != std::string::npos || fields.state == 'F';
+    reading.status = status;
+    return reading;
+}
 
-    std::string state(10, '*');
-    const bool overload = weight.find_first_of("Ff") != std::string::npos || fields.state == 'F';
-    state[6] = overload ? '1' : '0';
-    state[0] = state[4] = fields.stable ? '1' : '0';
-
-    ResultMap result;
-    result[ParamType::UnitOfMeasure] = fields.unit;
-    result[ParamType::Weight] = fields.sign + weight;
-    result[ParamType::WeightState] = std::move(state);
-    return result;
+ResultMap ParseCASFrame(const ByteVector& frame, ErrorCase& err) {
+    const ScaleReading reading = ReadCASReading(frame, err);
+    if (err != ErrorCase::Correct) return {};
+    return ParamTexts(reading);
 }
 
 }  // namespace driver

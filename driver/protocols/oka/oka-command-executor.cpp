@@ -4,6 +4,7 @@
 
 #include "commands/byte-field-bounds.h"
 #include "commands/command-context.h"
+#include "commands/scale-reading.h"
 #include "log/byte-list-log.h"
 #include "log/logging.h"
 #include "protocols/oka/oka-digits.h"
@@ -16,16 +17,6 @@ constexpr std::string_view kUnit = "oka-command-executor";
 
 bool IsDecimalText(const std::string& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string HexText(const ByteVector& bytes) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string text = "0x";
-    for (std::uint8_t byte : bytes) {
-        text += kHex[byte >> 4];
-        text += kHex[byte & 0x0F];
-    }
-    return text;
 }
 
 }  // namespace
@@ -60,14 +51,13 @@ ByteVector OKACommandExecutor::MakeRequest(CommandContext& context, ErrorCase& e
     return request;
 }
 
-std::string OKACommandExecutor::GetStringManipulation(const ByteVector& reply, const ByteField& field) {
-    const ByteVector bytes = ExtractField(reply, field);  // empty when the field lies outside the reply
+ByteVector OKACommandExecutor::TracedField(const ByteVector& reply, const ByteField& field) {
+    ByteVector bytes = ExtractField(reply, field);  // empty when the field lies outside the reply
     if (TraceEnabled()) {
         TraceBare("OKACommandExecutor::GetStringManipulation()");
         TraceBare(ByteListText("Bytes after manipulation: ", bytes));
     }
-    if (field.type == ParamType::WeightState) return HexText(bytes);
-    return DigitsToNumberText(bytes);
+    return bytes;
 }
 
 ResultMap OKACommandExecutor::ParseResponse(CommandContext&, const ByteVector& reply, ErrorCase& err) {
@@ -80,23 +70,28 @@ ResultMap OKACommandExecutor::ParseResponse(CommandContext&, const ByteVector& r
         err = ErrorCase::DeviceUnexpectedResponse;
         return {};
     }
-    ResultMap result;
+    ScaleReading reading;
+    reading.family = ProtocolFamily::Oka;
     for (const ByteField& field : outputFields()) {
-        std::string text = GetStringManipulation(reply, field);
-        if (text.empty() && field.type != ParamType::WeightState) {
+        const ByteVector bytes = TracedField(reply, field);
+        if (field.type == ParamType::WeightState) {
+            if (!bytes.empty()) reading.status = OkaStatus(bytes.front());
+            continue;
+        }
+        const std::optional<std::uint64_t> number = DigitsToNumber(bytes);
+        if (!number) {
             LogError(kUnit, "OKACommandExecutor::ParseResponse(), the digits of [@] form no number",
                      static_cast<int>(field.type));
             err = ErrorCase::DeviceResponseIncorrectFormat;
             return {};
         }
-        result[field.type] = std::move(text);
+        (field.type == ParamType::Weight ? reading.weight : reading.tare) = static_cast<std::int64_t>(*number);
     }
-    result[ParamType::UnitOfMeasure] = "kg";
-    // Every reading reports these three, empty when the command had no such field.
-    const std::string& weight = result[ParamType::Weight];
-    const std::string& flag = result[ParamType::WeightState];
-    const std::string& tare = result[ParamType::Tare];
-    if (TraceEnabled()) TraceBare("Weight: " + weight + "\nFlag: " + flag + "\nTare: " + tare + "\n");
+    ResultMap result = ParamTexts(reading);
+    if (TraceEnabled()) {
+        TraceBare("Weight: " + result[ParamType::Weight] + "\nFlag: " + result[ParamType::WeightState] +
+                  "\nTare: " + result[ParamType::Tare] + "\n");
+    }
     return result;
 }
 
