@@ -1,8 +1,10 @@
 #include "defines.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "driver-error.h"
@@ -119,6 +121,76 @@ const std::map<std::int32_t, DescriptionTable>& Descriptions() {
     return tables;
 }
 
+// Names of the commands, indexed by their numbers.
+constexpr std::array<std::string_view, 66> kCommandNames = {
+    "Unset",
+    "SetScalesModel",
+    "GetScalesModel",
+    "SetFirmwareVersion1",
+    "GetFirmwareVersion1",
+    "GetFirmwareVersion2",
+    "SetProtocolVersion",
+    "GetProtocolVersion",
+    "SetSerialNumber",
+    "GetSerialNumber",
+    "SetMaxWeight",
+    "GetMaxWeight",
+    "SetDiscret",
+    "GetDiscret",
+    "SetValueOfAutoSetToZero",
+    "GetValueOfAutoSetToZero",
+    "SetTimeOfAutoSetToZero",
+    "GetTimeOfAutoSetToZero",
+    "SetRangeOfAutoSetToZero",
+    "GetRangeOfAutoSetToZero",
+    "SetRangeOfKeyToZero",
+    "GetRangeOfKeyToZero",
+    "SetRangeOfTare",
+    "GetRangeOfTare",
+    "SetRangeOfOverloads",
+    "GetRangeOfOverloads",
+    "SetAutoOff",
+    "GetAutoOff",
+    "SetLightLevel",
+    "GetLightLevel",
+    "SetWeightCalibration",
+    "GetWeightCalibration",
+    "ZeroScaleCalibration",
+    "WeightScaleCalibration",
+    "SetWeightScaleCalibrationParameters",
+    "Reboot",
+    "SetCountOfCalibration",
+    "GetCountOfCalibration",
+    "SetModeOfCalibration",
+    "GetModeOfCalibration",
+    "SetUnitOfMeasure",
+    "GetUnitOfMeasure",
+    "SetUnitOfMeasure2",
+    "GetUnitOfMeasure2",
+    "SetPowerSavingMode",
+    "GetPowerSavingMode",
+    "Init",
+    "SetCell1",
+    "SetCell2",
+    "GetProtocolAuto",
+    "StatusOfWeightChannelAuto",
+    "StatusOfWeightChannel",
+    "SetZero",
+    "SetTare",
+    "SpecifyTare",
+    "POSStatusOfWeightChannel",
+    "CASStatusOfWeightChannel",
+    "CASActiveStatusOfWeightChannel",
+    "POSSetZero",
+    "POSSetTare",
+    "POSSpecifyTare",
+    "CASSetZero",
+    "CASSetTare",
+    "OKASetZero",
+    "OKAStatusOfWeightChannel",
+    "OKASpecifyTare",
+};
+
 }  // namespace
 
 const std::string& ToString(ErrorCase value) {
@@ -127,74 +199,7 @@ const std::string& ToString(ErrorCase value) {
 }
 
 const std::string& ToString(Command value) {
-    static const Texts texts{
-        "Unset",
-        "SetScalesModel",
-        "GetScalesModel",
-        "SetFirmwareVersion1",
-        "GetFirmwareVersion1",
-        "GetFirmwareVersion2",
-        "SetProtocolVersion",
-        "GetProtocolVersion",
-        "SetSerialNumber",
-        "GetSerialNumber",
-        "SetMaxWeight",
-        "GetMaxWeight",
-        "SetDiscret",
-        "GetDiscret",
-        "SetValueOfAutoSetToZero",
-        "GetValueOfAutoSetToZero",
-        "SetTimeOfAutoSetToZero",
-        "GetTimeOfAutoSetToZero",
-        "SetRangeOfAutoSetToZero",
-        "GetRangeOfAutoSetToZero",
-        "SetRangeOfKeyToZero",
-        "GetRangeOfKeyToZero",
-        "SetRangeOfTare",
-        "GetRangeOfTare",
-        "SetRangeOfOverloads",
-        "GetRangeOfOverloads",
-        "SetAutoOff",
-        "GetAutoOff",
-        "SetLightLevel",
-        "GetLightLevel",
-        "SetWeightCalibration",
-        "GetWeightCalibration",
-        "ZeroScaleCalibration",
-        "WeightScaleCalibration",
-        "SetWeightScaleCalibrationParameters",
-        "Reboot",
-        "SetCountOfCalibration",
-        "GetCountOfCalibration",
-        "SetModeOfCalibration",
-        "GetModeOfCalibration",
-        "SetUnitOfMeasure",
-        "GetUnitOfMeasure",
-        "SetUnitOfMeasure2",
-        "GetUnitOfMeasure2",
-        "SetPowerSavingMode",
-        "GetPowerSavingMode",
-        "Init",
-        "SetCell1",
-        "SetCell2",
-        "GetProtocolAuto",
-        "StatusOfWeightChannelAuto",
-        "StatusOfWeightChannel",
-        "SetZero",
-        "SetTare",
-        "SpecifyTare",
-        "POSStatusOfWeightChannel",
-        "CASStatusOfWeightChannel",
-        "CASActiveStatusOfWeightChannel",
-        "POSSetZero",
-        "POSSetTare",
-        "POSSpecifyTare",
-        "CASSetZero",
-        "CASSetTare",
-        "OKASetZero",
-        "OKAStatusOfWeightChannel",
-        "OKASpecifyTare",
-    };
+    static const Texts texts(kCommandNames.begin(), kCommandNames.end());
     return Lookup(texts, value, ErrorCase::CommandUnknown, "Func ToString(Command value), value is not valid.");
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/command-context.h"
 #include "device-resources.h"
 #include "driver/driver.h"
 #include "transport/connection.h"
@@ -22,7 +23,8 @@ struct DeviceConfiguration {
 };
 
 // One scale behind a handle: parameters, its logic-device registry and, once opened, a connection.
-class Device {
+// Its commands run against it as their CommandContext.
+class Device : public CommandContext {
 public:
     Device();  // throws DriverError when the logic-device registry cannot be built
     virtual ~Device();
@@ -32,13 +34,13 @@ public:
     void Open(LogicDeviceId id, ErrorCase& ecase);
     bool IsOpen(ErrorCase& ecase);
     void Close(ErrorCase& ecase);
-    void ExecuteCommand(Command command, ErrorCase& ecase);
+    void ExecuteCommand(Command command, ErrorCase& ecase) override;
     std::string GetProtocol(ErrorCase& ecase);
-    std::shared_ptr<Connection> GetConnection() const { return connection_; }
+    std::shared_ptr<Connection> GetConnection() const override { return connection_; }
 
     void SetParam(ParamType ptype, const std::string& value, ErrorCase& ecase);
-    std::string GetParam(ParamType ptype, ErrorCase& ecase);
-    std::string GetInputParam(ParamType ptype, ErrorCase& ecase);
+    std::string GetParam(ParamType ptype, ErrorCase& ecase) override;
+    std::string GetInputParam(ParamType ptype, ErrorCase& ecase) override;
     void SetOption(Option option, const std::string& value, ErrorCase& ecase);
     std::string GetOption(Option option, ErrorCase& ecase);
 

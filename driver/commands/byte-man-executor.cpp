@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "commands/byte-field-bounds.h"
-#include "device.h"
+#include "commands/command-context.h"
 #include "log/logging.h"
 
 namespace driver {
@@ -43,9 +43,9 @@ ByteManExecutor::ByteManExecutor(Command command, std::unique_ptr<ICommunicator>
       outputFields_(std::move(outputFields)),
       validators_(std::move(validators)) {}
 
-ByteVector ByteManExecutor::MakeRequest(Device& device, ErrorCase& err) {
+ByteVector ByteManExecutor::MakeRequest(CommandContext& context, ErrorCase& err) {
     for (const ByteField& field : inputFields_) {
-        const std::string value = device.GetInputParam(field.type, err);
+        const std::string value = context.GetInputParam(field.type, err);
         if (err != ErrorCase::Correct) return {};
         // A value that is no number is refused here, before anything is sent.
         const std::optional<std::int64_t> number = ParseFieldValue(value);
@@ -85,7 +85,7 @@ std::string ByteManExecutor::GetStringManipulation(const ByteVector& reply, cons
     return ToText(ExtractField(reply, field));
 }
 
-ResultMap ByteManExecutor::ParseResponse(Device&, const ByteVector& reply, ErrorCase& err) {
+ResultMap ByteManExecutor::ParseResponse(CommandContext&, const ByteVector& reply, ErrorCase& err) {
     if (!OutputFieldsInside(reply)) {
         err = ErrorCase::DeviceUnexpectedResponse;
         LogError(kUnit, "ByteManExecutor::ParseResponse(), reply of @ bytes is too short for its fields", reply.size());

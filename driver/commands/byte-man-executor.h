@@ -16,8 +16,8 @@ public:
                     std::vector<ResponseValidator> validators);
 
 protected:
-    ByteVector MakeRequest(Device& device, ErrorCase& err) override;
-    ResultMap ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) override;
+    ByteVector MakeRequest(CommandContext& context, ErrorCase& err) override;
+    ResultMap ParseResponse(CommandContext& context, const ByteVector& reply, ErrorCase& err) override;
     std::vector<ResponseValidator> GetResponseValidators() override { return validators_; }
 
     virtual void PutField(ByteVector& request, const std::string& value, const ByteField& field);

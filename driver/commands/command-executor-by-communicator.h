@@ -14,13 +14,13 @@ public:
     CommandExecutorByCommunicator(Command command, std::unique_ptr<ICommunicator> communicator)
         : command_(command), communicator_(std::move(communicator)) {}
 
-    ResultMap ExecuteCommand(Device& device, ErrorCase& err) override;
+    ResultMap ExecuteCommand(CommandContext& context, ErrorCase& err) override;
 
 protected:
-    virtual ByteVector ExchangeWithCommunicator(Device& device, const ByteVector& request, ErrorCase& err,
+    virtual ByteVector ExchangeWithCommunicator(CommandContext& context, const ByteVector& request, ErrorCase& err,
                                                 const std::vector<ResponseValidator>& validators);
-    virtual ByteVector MakeRequest(Device& device, ErrorCase& err) = 0;
-    virtual ResultMap ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) = 0;
+    virtual ByteVector MakeRequest(CommandContext& context, ErrorCase& err) = 0;
+    virtual ResultMap ParseResponse(CommandContext& context, const ByteVector& reply, ErrorCase& err) = 0;
     virtual std::vector<ResponseValidator> GetResponseValidators() = 0;
 
     Command command() const { return command_; }

@@ -3,18 +3,13 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace driver {
+#include "commands/wire-bytes.h"
 
-namespace {
-constexpr std::uint8_t kCr = 13;
-constexpr std::uint8_t kLf = 10;
-constexpr std::uint8_t kAck = 6;
-constexpr std::uint8_t kNak = 21;
-}  // namespace
+namespace driver {
 
 bool DefaultResponseValidator(const ByteVector& reply) {
     const auto size = reply.size();
-    return size >= 3 && reply[size - 2] == kCr && reply[size - 1] == kLf;
+    return size >= 3 && reply[size - 2] == wire::kCr && reply[size - 1] == wire::kLf;
 }
 
 bool AcceptAnyResponseValidator(const ByteVector&) {
@@ -22,10 +17,11 @@ bool AcceptAnyResponseValidator(const ByteVector&) {
 }
 
 bool AckNakResponseValidator(const ByteVector& reply) {
-    return std::any_of(reply.begin(), reply.end(), [](std::uint8_t byte) { return byte == kAck || byte == kNak; });
+    return std::any_of(reply.begin(), reply.end(),
+                       [](std::uint8_t byte) { return byte == wire::kAck || byte == wire::kNak; });
 }
 
-ResultMap EmptyExecutor::ExecuteCommand(Device&, ErrorCase&) {
+ResultMap EmptyExecutor::ExecuteCommand(CommandContext&, ErrorCase&) {
     throw std::logic_error("Norvell::Balvex::Driver::command-executor, EmptyExecutor was ran.");
 }
 

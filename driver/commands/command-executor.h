@@ -7,7 +7,7 @@
 
 namespace driver {
 
-class Device;
+class CommandContext;
 
 // A field of a byte-coded request or reply.
 struct ByteField {
@@ -25,13 +25,13 @@ bool AckNakResponseValidator(const ByteVector& reply);     // holds ACK (6) or N
 class ICommandExecutor {
 public:
     virtual ~ICommandExecutor() = default;
-    virtual ResultMap ExecuteCommand(Device& device, ErrorCase& err) = 0;
+    virtual ResultMap ExecuteCommand(CommandContext& context, ErrorCase& err) = 0;
 };
 
 // Stands for a command that has no executor; never run in practice.
 class EmptyExecutor : public ICommandExecutor {
 public:
-    ResultMap ExecuteCommand(Device& device, ErrorCase& err) override;
+    ResultMap ExecuteCommand(CommandContext& context, ErrorCase& err) override;
 };
 
 // Never returns nullptr: an unsupported command yields an EmptyExecutor and err = CommandUnsupported.

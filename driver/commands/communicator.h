@@ -5,13 +5,13 @@
 
 namespace driver {
 
-class Device;
+class CommandContext;
 
 // Carries the exchange of one command over the device's connection.
 class ICommunicator {
 public:
     virtual ~ICommunicator() = default;
-    virtual ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+    virtual ByteVector Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                                    ResponseValidator validator) = 0;
 };
 

@@ -1,17 +1,18 @@
 #include "commands/default-communicator.h"
 
-#include "device.h"
+#include "commands/command-context.h"
 #include "driver-error.h"
 #include "log/logging.h"
+#include "transport/connection.h"
 
 namespace driver {
 
-ByteVector DefaultCommunicator::Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+ByteVector DefaultCommunicator::Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                                             ResponseValidator validator) {
     LogTrace("default-communicator", "DefaultCommunicator::Communicate(boost)");
     err = ErrorCase::Correct;
 
-    const std::shared_ptr<Connection> connection = device.GetConnection();
+    const std::shared_ptr<Connection> connection = context.GetConnection();
     if (!connection || !connection->IsOpen()) {
         err = ErrorCase::ConnectionError;
         throw DriverError(ErrorCase::ConnectionError,

@@ -7,13 +7,14 @@ namespace driver {
 // One request, one reply.
 class DefaultCommunicator : public ICommunicator {
 public:
-    ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+    ByteVector Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                            ResponseValidator validator) override;
 
 protected:
     // The plain exchange, for derived communicators that make several of them.
-    ByteVector Exchange(Device& device, const ByteVector& request, ErrorCase& err, ResponseValidator validator) {
-        return DefaultCommunicator::Communicate(device, request, err, std::move(validator));
+    ByteVector Exchange(CommandContext& context, const ByteVector& request, ErrorCase& err,
+                        ResponseValidator validator) {
+        return DefaultCommunicator::Communicate(context, request, err, std::move(validator));
     }
 };
 

@@ -3,13 +3,9 @@
 #include <stdexcept>
 
 #include "commands/command-executor.h"
+#include "commands/wire-bytes.h"
 
 namespace driver {
-
-namespace {
-constexpr std::uint8_t kEnq = 5;
-constexpr std::uint8_t kNak = 21;
-}  // namespace
 
 DialogCommunicator::DialogCommunicator(std::list<DialogStep> steps, std::unique_ptr<ICommunicator> inner)
     : steps_(std::move(steps)), inner_(std::move(inner)) {
@@ -19,20 +15,20 @@ DialogCommunicator::DialogCommunicator(std::list<DialogStep> steps, std::unique_
     }
 }
 
-ByteVector DialogCommunicator::Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+ByteVector DialogCommunicator::Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                                            ResponseValidator validator) {
-    PrepareForCommunication(device, request, AckNakResponseValidator, err);
+    PrepareForCommunication(context, request, AckNakResponseValidator, err);
     if (err != ErrorCase::Correct) return {};
-    return inner_->Communicate(device, request, err, std::move(validator));
+    return inner_->Communicate(context, request, err, std::move(validator));
 }
 
-void DialogCommunicator::PrepareForCommunication(Device& device, const ByteVector&,
+void DialogCommunicator::PrepareForCommunication(CommandContext& context, const ByteVector&,
                                                  const ResponseValidator& handshakeValidator, ErrorCase& err) {
     for (const DialogStep& step : steps_) {
-        const ByteVector reply = Exchange(device, ToBytes(step.send), err, handshakeValidator);
+        const ByteVector reply = Exchange(context, ToBytes(step.send), err, handshakeValidator);
         // Silence or a NAK: wake the scale once more; that exchange clears the step's error.
-        if (reply.empty() || reply.front() == kNak) {
-            Exchange(device, ByteVector{kEnq}, err, AcceptAnyResponseValidator);
+        if (reply.empty() || reply.front() == wire::kNak) {
+            Exchange(context, ByteVector{wire::kEnq}, err, AcceptAnyResponseValidator);
         }
         if (err != ErrorCase::Correct) return;
     }

@@ -19,11 +19,11 @@ class DialogCommunicator : public DefaultCommunicator {
 public:
     DialogCommunicator(std::list<DialogStep> steps, std::unique_ptr<ICommunicator> inner);
 
-    ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+    ByteVector Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                            ResponseValidator validator) override;
 
 protected:
-    virtual void PrepareForCommunication(Device& device, const ByteVector& request,
+    virtual void PrepareForCommunication(CommandContext& context, const ByteVector& request,
                                          const ResponseValidator& handshakeValidator, ErrorCase& err);
 
 private:

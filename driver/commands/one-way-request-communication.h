@@ -7,7 +7,7 @@ namespace driver {
 // Write only: the scale does not answer the request, so nothing is read.
 class OneWayRequestCommunication : public ICommunicator {
 public:
-    ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+    ByteVector Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                            ResponseValidator validator) override;
 };
 

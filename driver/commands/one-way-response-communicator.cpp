@@ -1,10 +1,11 @@
 #include "commands/one-way-response-communicator.h"
 
-#include "device.h"
+#include "commands/command-context.h"
 #include "driver-error.h"
 #include "log/byte-list-log.h"
 #include "log/logging.h"
 #include "protocols/cas/cas-frame.h"
+#include "transport/connection.h"
 
 namespace driver {
 
@@ -19,11 +20,11 @@ void TraceFrame(const ByteVector& frame) {
 
 }  // namespace
 
-ByteVector OneWayResponseCommunicator::Communicate(Device& device, const ByteVector&, ErrorCase& err,
+ByteVector OneWayResponseCommunicator::Communicate(CommandContext& context, const ByteVector&, ErrorCase& err,
                                                    ResponseValidator validator) {
     LogTrace(kUnit, "OneWayResponseCommunicator::Communicate(boost)");
 
-    const std::shared_ptr<Connection> connection = device.GetConnection();
+    const std::shared_ptr<Connection> connection = context.GetConnection();
     if (!connection || !connection->IsOpen()) {
         err = ErrorCase::ConnectionError;
         throw DriverError(ErrorCase::ConnectionError,

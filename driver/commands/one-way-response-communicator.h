@@ -7,7 +7,7 @@ namespace driver {
 // Read only, for a scale that streams its frames unasked; hands back one SOH..EOT frame.
 class OneWayResponseCommunicator : public ICommunicator {
 public:
-    ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+    ByteVector Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                            ResponseValidator validator) override;
 };
 

@@ -3,6 +3,7 @@
 #include "commands/dialog-communicator.h"
 #include "commands/one-way-request-communication.h"
 #include "commands/one-way-response-communicator.h"
+#include "commands/wire-bytes.h"
 #include "protocols/cas/cas-active-command-executor.h"
 #include "protocols/cas/cas-command-executor.h"
 #include "protocols/cas/cas-frame.h"
@@ -27,10 +28,10 @@ std::unique_ptr<ICommandExecutor> MakePOS(Command command, ByteVector request, F
 
 std::unique_ptr<ICommandExecutor> MakeCASStatus() {
     // ENQ first; the scale's ACK opens the data request.
-    auto dialog = std::make_unique<DialogCommunicator>(std::list<DialogStep>{{"\x05", "\x06"}},
-                                                       std::make_unique<DefaultCommunicator>());
-    return std::make_unique<CASCommandExecutor>(Command::CASStatusOfWeightChannel, std::move(dialog), ByteVector{0x11},
-                                                Fields{}, Fields{},
+    auto dialog = std::make_unique<DialogCommunicator>(
+        std::list<DialogStep>{{ToText({wire::kEnq}), ToText({wire::kAck})}}, std::make_unique<DefaultCommunicator>());
+    return std::make_unique<CASCommandExecutor>(Command::CASStatusOfWeightChannel, std::move(dialog),
+                                                ByteVector{wire::kDc1}, Fields{}, Fields{},
                                                 Validators{CASStatusOfWeightChannelResponseValidator});
 }
 
@@ -45,17 +46,17 @@ std::unique_ptr<ICommandExecutor> CreateRetailCommandExecutor(Command command) {
     using P = ParamType;
     switch (command) {
         case Command::POSStatusOfWeightChannel:
-            return MakePOS(command, {0x02, 0x05, 0x3A, 0x30, 0x30, 0x33, 0x30, 0x3C}, {},
+            return MakePOS(command, {wire::kStx, 0x05, 0x3A, 0x30, 0x30, 0x33, 0x30, 0x3C}, {},
                            {{5, 2, P::WeightState}, {7, 4, P::Weight}, {11, 2, P::Tare}},
                            POSStatusOfWeightChannelResponseValidator);
         case Command::POSSetZero:
-            return MakePOS(command, {0x02, 0x05, 0x30, 0x30, 0x30, 0x33, 0x30, 0x36}, {}, {},
+            return MakePOS(command, {wire::kStx, 0x05, 0x30, 0x30, 0x30, 0x33, 0x30, 0x36}, {}, {},
                            POSSetZeroResponseValidator);
         case Command::POSSetTare:
-            return MakePOS(command, {0x02, 0x05, 0x31, 0x30, 0x30, 0x33, 0x30, 0x37}, {}, {},
+            return MakePOS(command, {wire::kStx, 0x05, 0x31, 0x30, 0x30, 0x33, 0x30, 0x37}, {}, {},
                            POSSetTareResponseValidator);
         case Command::POSSpecifyTare:
-            return MakePOS(command, {0x05, 0x02, 0x07, 0x32, 0x30, 0x30, 0x33, 0x30, 0x00, 0x00, 0x00},
+            return MakePOS(command, {wire::kEnq, wire::kStx, 0x07, 0x32, 0x30, 0x30, 0x33, 0x30, 0x00, 0x00, 0x00},
                            {{8, 2, P::Tare}}, {}, POSSpecifyTareResponseValidator);
         case Command::CASStatusOfWeightChannel:
             return MakeCASStatus();

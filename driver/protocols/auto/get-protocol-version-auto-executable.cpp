@@ -1,7 +1,7 @@
 #include "protocols/auto/get-protocol-version-auto-executable.h"
 
+#include "commands/command-context.h"
 #include "defines.h"
-#include "device.h"
 #include "log/logging.h"
 
 namespace driver {
@@ -9,8 +9,8 @@ namespace driver {
 namespace {
 
 // The plain name, or its "ProV1" variant when the scale also answers the native serial-number read.
-std::string NameByProVariant(Device& device, ErrorCase& err, const char* plain, const char* pro) {
-    device.ExecuteCommand(Command::GetSerialNumber, err);
+std::string NameByProVariant(CommandContext& context, ErrorCase& err, const char* plain, const char* pro) {
+    context.ExecuteCommand(Command::GetSerialNumber, err);
     if (err == ErrorCase::Correct) return pro;
     err = ErrorCase::Correct;
     return plain;
@@ -18,22 +18,22 @@ std::string NameByProVariant(Device& device, ErrorCase& err, const char* plain, 
 
 }  // namespace
 
-ResultMap GetProtocolVersionAutoExecutor::ExecuteCommand(Device& device, ErrorCase& err) {
+ResultMap GetProtocolVersionAutoExecutor::ExecuteCommand(CommandContext& context, ErrorCase& err) {
     const std::string& name = ToString(command_);
     LogTrace("get-protocol-version-auto-executable",
              "GetProtocolVersionAutoExecutor::ExecuteCommand(command: @, code [@])", name,
              static_cast<std::int32_t>(command_));
     if (err != ErrorCase::Correct) return {};
 
-    device.ExecuteCommand(Command::CASStatusOfWeightChannel, err);
+    context.ExecuteCommand(Command::CASStatusOfWeightChannel, err);
     if (err == ErrorCase::Correct) {
-        return {{ParamType::ProtocolVersion, NameByProVariant(device, err, "CAS-K", "CAS-K ProV1")}};
+        return {{ParamType::ProtocolVersion, NameByProVariant(context, err, "CAS-K", "CAS-K ProV1")}};
     }
 
     err = ErrorCase::Correct;
-    device.ExecuteCommand(Command::POSStatusOfWeightChannel, err);
+    context.ExecuteCommand(Command::POSStatusOfWeightChannel, err);
     if (err != ErrorCase::Correct) return {};
-    return {{ParamType::ProtocolVersion, NameByProVariant(device, err, "POS2K", "POS2KProV1")}};
+    return {{ParamType::ProtocolVersion, NameByProVariant(context, err, "POS2K", "POS2KProV1")}};
 }
 
 }  // namespace driver

@@ -10,7 +10,7 @@ class GetProtocolVersionAutoExecutor : public ICommandExecutor {
 public:
     explicit GetProtocolVersionAutoExecutor(Command command) : command_(command) {}
 
-    ResultMap ExecuteCommand(Device& device, ErrorCase& err) override;
+    ResultMap ExecuteCommand(CommandContext& context, ErrorCase& err) override;
 
 private:
     Command command_;

@@ -4,7 +4,7 @@
 
 namespace driver {
 
-ResultMap GetProtocolVersionExecutor::ParseResponse(Device&, const ByteVector& reply, ErrorCase& err) {
+ResultMap GetProtocolVersionExecutor::ParseResponse(CommandContext&, const ByteVector& reply, ErrorCase& err) {
     if (outputTypes().empty()) {
         err = ErrorCase::DeviceUnexpectedResponse;
         LogError("get-protocol-version-executor", "GetProtocolVersionExecutor::ParseResponse(), no output type");

@@ -10,7 +10,7 @@ public:
     using BalvexCommandExecutor::BalvexCommandExecutor;
 
 protected:
-    ResultMap ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) override;
+    ResultMap ParseResponse(CommandContext& context, const ByteVector& reply, ErrorCase& err) override;
 };
 
 }  // namespace driver

@@ -2,13 +2,13 @@
 
 #include <array>
 
+#include "commands/command-context.h"
 #include "defines.h"
-#include "device.h"
 #include "log/logging.h"
 
 namespace driver {
 
-ResultMap StatusOfWeightChannelAutoExecutor::ExecuteCommand(Device& device, ErrorCase& err) {
+ResultMap StatusOfWeightChannelAutoExecutor::ExecuteCommand(CommandContext& context, ErrorCase& err) {
     const std::string& name = ToString(command_);
     LogTrace("status-of-weight-channel-auto-executor",
              "StatusOfWeightChannelAutoExecutor::ExecuteCommand(command: @, code [@])", name,
@@ -18,7 +18,7 @@ ResultMap StatusOfWeightChannelAutoExecutor::ExecuteCommand(Device& device, Erro
                                          Command::OKAStatusOfWeightChannel};
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (i > 0) err = ErrorCase::Correct;
-        device.ExecuteCommand(order[i], err);
+        context.ExecuteCommand(order[i], err);
         if (err == ErrorCase::Correct) break;
     }
     return {};

@@ -10,7 +10,7 @@ class StatusOfWeightChannelAutoExecutor : public ICommandExecutor {
 public:
     explicit StatusOfWeightChannelAutoExecutor(Command command) : command_(command) {}
 
-    ResultMap ExecuteCommand(Device& device, ErrorCase& err) override;
+    ResultMap ExecuteCommand(CommandContext& context, ErrorCase& err) override;
 
 private:
     Command command_;

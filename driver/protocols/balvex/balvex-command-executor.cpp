@@ -4,7 +4,7 @@
 #include <regex>
 #include <string_view>
 
-#include "device.h"
+#include "commands/command-context.h"
 #include "log/logging.h"
 
 namespace driver {
@@ -40,10 +40,10 @@ BalvexCommandExecutor::BalvexCommandExecutor(Command command, std::unique_ptr<IC
       responseTemplate_(std::move(responseTemplate)),
       validators_(std::move(validators)) {}
 
-ByteVector BalvexCommandExecutor::MakeRequest(Device& device, ErrorCase& err) {
+ByteVector BalvexCommandExecutor::MakeRequest(CommandContext& context, ErrorCase& err) {
     std::map<ParamType, std::string> values;
     for (ParamType type : inputTypes_) {
-        std::string value = device.GetInputParam(type, err);
+        std::string value = context.GetInputParam(type, err);
         if (err != ErrorCase::Correct) return {};
         values[type] = std::move(value);
     }
@@ -52,7 +52,7 @@ ByteVector BalvexCommandExecutor::MakeRequest(Device& device, ErrorCase& err) {
     return ToBytes(request);
 }
 
-ResultMap BalvexCommandExecutor::ParseResponse(Device&, const ByteVector& reply, ErrorCase& err) {
+ResultMap BalvexCommandExecutor::ParseResponse(CommandContext&, const ByteVector& reply, ErrorCase& err) {
     if (!outputTypes_.empty()) return ParseByTemplate(responseTemplate_, ToText(reply));
 
     static const ByteVector ok = ToBytes("OK\r\n");

@@ -17,8 +17,8 @@ public:
                           std::vector<ResponseValidator> validators);
 
 protected:
-    ByteVector MakeRequest(Device& device, ErrorCase& err) override;
-    ResultMap ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) override;
+    ByteVector MakeRequest(CommandContext& context, ErrorCase& err) override;
+    ResultMap ParseResponse(CommandContext& context, const ByteVector& reply, ErrorCase& err) override;
     std::vector<ResponseValidator> GetResponseValidators() override { return validators_; }
 
     // First match of the template anywhere in the text; the value goes under the first output type.

@@ -53,7 +53,7 @@ BalvexCommandModelExecutor::BalvexCommandModelExecutor(Command command, std::vec
     : BalvexCommandExecutor(command, std::make_unique<BvxCommunicator>(), std::move(inputTypes), std::move(outputTypes),
                             std::move(requestTemplate), std::move(responseTemplate), std::move(validators)) {}
 
-ResultMap BalvexCommandModelExecutor::ParseResponse(Device&, const ByteVector& reply, ErrorCase& err) {
+ResultMap BalvexCommandModelExecutor::ParseResponse(CommandContext&, const ByteVector& reply, ErrorCase& err) {
     ResultMap result = ParseByTemplate(responseTemplate(), ToText(reply));
     if (result.empty()) {
         err = ErrorCase::DeviceResponseIncorrectFormat;

@@ -20,7 +20,7 @@ public:
 
 protected:
     // A division that cannot be read makes the whole name unreadable.
-    ResultMap ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) override;
+    ResultMap ParseResponse(CommandContext& context, const ByteVector& reply, ErrorCase& err) override;
     // Empty map when the division is no number or no known index.
     ResultMap ParseByTemplate(const std::string& responseTemplate, const std::string& text) override;
 };

@@ -8,7 +8,7 @@ namespace driver {
 // so the model name can be composed from one reply.
 class BvxCommunicator : public DefaultCommunicator {
 public:
-    ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+    ByteVector Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                            ResponseValidator validator) override;
 };
 

@@ -8,15 +8,15 @@ ResultMap CASActiveCommandExecutor::ParseCASFrame(const ByteVector& frame, Error
     return driver::ParseCASFrame(frame, err);
 }
 
-ByteVector CASActiveCommandExecutor::MakeRequest(Device&, ErrorCase&) {
+ByteVector CASActiveCommandExecutor::MakeRequest(CommandContext&, ErrorCase&) {
     return {};
 }
 
-ResultMap CASActiveCommandExecutor::ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) {
+ResultMap CASActiveCommandExecutor::ParseResponse(CommandContext& context, const ByteVector& reply, ErrorCase& err) {
     if (command() == Command::CASActiveStatusOfWeightChannel)
         return err == ErrorCase::Correct ? ParseCASFrame(reply, err) : ResultMap{};
     if (reply.empty()) return {};
-    return ByteManExecutor::ParseResponse(device, reply, err);
+    return ByteManExecutor::ParseResponse(context, reply, err);
 }
 
 }  // namespace driver

@@ -13,11 +13,11 @@ ResultMap CASCommandExecutor::ParseCASFrame(const ByteVector& frame, ErrorCase& 
     return driver::ParseCASFrame(frame, err);
 }
 
-ByteVector CASCommandExecutor::MakeRequest(Device&, ErrorCase&) {
+ByteVector CASCommandExecutor::MakeRequest(CommandContext&, ErrorCase&) {
     return requestTemplate();
 }
 
-ResultMap CASCommandExecutor::ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) {
+ResultMap CASCommandExecutor::ParseResponse(CommandContext& context, const ByteVector& reply, ErrorCase& err) {
     if (command() == Command::CASStatusOfWeightChannel) {
         if (err != ErrorCase::Correct) return {};
         // Bytes before the frame would shift every field: read from the frame the validator accepted.
@@ -30,7 +30,7 @@ ResultMap CASCommandExecutor::ParseResponse(Device& device, const ByteVector& re
         return ParseCASFrame(CutCASFrame(reply, *span), err);
     }
     if (reply.empty()) return {};
-    return ByteManExecutor::ParseResponse(device, reply, err);
+    return ByteManExecutor::ParseResponse(context, reply, err);
 }
 
 }  // namespace driver

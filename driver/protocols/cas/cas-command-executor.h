@@ -14,8 +14,8 @@ public:
     virtual ResultMap ParseCASFrame(const ByteVector& frame, ErrorCase& err);
 
 protected:
-    ByteVector MakeRequest(Device& device, ErrorCase& err) override;
-    ResultMap ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) override;
+    ByteVector MakeRequest(CommandContext& context, ErrorCase& err) override;
+    ResultMap ParseResponse(CommandContext& context, const ByteVector& reply, ErrorCase& err) override;
 };
 
 }  // namespace driver

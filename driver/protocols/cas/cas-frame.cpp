@@ -1,5 +1,6 @@
 #include "protocols/cas/cas-frame.h"
 
+#include "commands/wire-bytes.h"
 #include "log/logging.h"
 
 namespace driver {
@@ -8,10 +9,6 @@ namespace {
 
 constexpr std::string_view kValidatorUnit = "command-executor";
 constexpr std::string_view kUnit = "cas-frame";
-constexpr std::uint8_t kSoh = 0x01;
-constexpr std::uint8_t kStx = 0x02;
-constexpr std::uint8_t kEtx = 0x03;
-constexpr std::uint8_t kEot = 0x04;
 
 constexpr std::size_t kStateAt = 2;
 constexpr std::size_t kSignAt = 3;
@@ -37,9 +34,9 @@ std::string TextAt(const ByteVector& frame, std::size_t offset, std::size_t leng
 
 std::optional<CASFrameSpan> FindPolledCASFrame(const ByteVector& reply) {
     if (reply.size() < kFrameSize) return std::nullopt;
-    const std::size_t q = FindPair(reply, kEtx, kEot, 0);
+    const std::size_t q = FindPair(reply, wire::kEtx, wire::kEot, 0);
     if (q == std::string::npos || q < 13) return std::nullopt;
-    if (reply[q - 13] != kSoh || reply[q - 12] != kStx) return std::nullopt;
+    if (reply[q - 13] != wire::kSoh || reply[q - 12] != wire::kStx) return std::nullopt;
     std::uint8_t bcc = 0;
     for (std::size_t i = q - 11; i <= q - 2; ++i) bcc ^= reply[i];
     if (reply[q - 1] != bcc) return std::nullopt;
@@ -48,9 +45,9 @@ std::optional<CASFrameSpan> FindPolledCASFrame(const ByteVector& reply) {
 
 std::optional<CASFrameSpan> FindStreamedCASFrame(const ByteVector& reply) {
     if (reply.size() < kFrameSize) return std::nullopt;
-    const std::size_t start = FindPair(reply, kSoh, kStx, 0);
+    const std::size_t start = FindPair(reply, wire::kSoh, wire::kStx, 0);
     if (start == std::string::npos) return std::nullopt;
-    const std::size_t end = FindPair(reply, kEtx, kEot, start + 2);
+    const std::size_t end = FindPair(reply, wire::kEtx, wire::kEot, start + 2);
     if (end == std::string::npos) return std::nullopt;
     return CASFrameSpan{start, end + 2};
 }
@@ -86,11 +83,14 @@ CASFields ReadCASFields(const ByteVector& frame, ErrorCase& err) {
     fields.stable = fields.state == 'S';
     if (frame[kSignAt] != ' ') fields.sign.push_back(static_cast<char>(frame[kSignAt]));
     fields.weight = TextAt(frame, kWeightAt, kWeightLength);
-    std::string unit = TextAt(frame, kUnitAt, 2);
-    if (unit == "kg" || unit == "lb" || unit == " g") {
-        // Grams come right-aligned as " g".
-        if (unit.front() == ' ') unit.erase(0, 1);
-        fields.unit = std::move(unit);
+    const std::string unit = TextAt(frame, kUnitAt, 2);
+    // Grams come right-aligned as " g".
+    if (unit == "kg") {
+        fields.unit = WeightUnit::Kilogram;
+    } else if (unit == "lb") {
+        fields.unit = WeightUnit::Pound;
+    } else if (unit == " g") {
+        fields.unit = WeightUnit::Gram;
     } else {
         LogError(kUnit, "ReadCASFields(), unknown unit [@]", unit);
         err = ErrorCase::DeviceResponseIncorrectFormat;
@@ -99,7 +99,7 @@ CASFields ReadCASFields(const ByteVector& frame, ErrorCase& err) {
     return fields;
 }
 
-ResultMap ParseCASFrame(const ByteVector& frame, ErrorCase& err) {
+ScaleReading ReadCASReading(const ByteVector& frame, ErrorCase& err) {
     const CASFields fields = ReadCASFields(frame, err);
     if (err != ErrorCase::Correct) return {};
     const std::size_t first = fields.weight.find_first_not_of(' ');
@@ -108,18 +108,22 @@ ResultMap ParseCASFrame(const ByteVector& frame, ErrorCase& err) {
         err = ErrorCase::DeviceResponseIncorrectFormat;
         return {};
     }
-    const std::string weight = fields.weight.substr(first);
+    ScaleReading reading;
+    reading.family = ProtocolFamily::Cas;
+    reading.unit = fields.unit;
+    reading.displayedWeight = fields.sign + fields.weight.substr(first);
+    ScaleStatus status;
+    status.stable = fields.stable;
+    // The display shows "F" for a weight over the range.
+    status.overload = fields.weight.find_first_of("Ff") != std::string::npos || fields.state == 'F';
+    reading.status = status;
+    return reading;
+}
 
-    std::string state(10, '*');
-    const bool overload = weight.find_first_of("Ff") != std::string::npos || fields.state == 'F';
-    state[6] = overload ? '1' : '0';
-    state[0] = state[4] = fields.stable ? '1' : '0';
-
-    ResultMap result;
-    result[ParamType::UnitOfMeasure] = fields.unit;
-    result[ParamType::Weight] = fields.sign + weight;
-    result[ParamType::WeightState] = std::move(state);
-    return result;
+ResultMap ParseCASFrame(const ByteVector& frame, ErrorCase& err) {
+    const ScaleReading reading = ReadCASReading(frame, err);
+    if (err != ErrorCase::Correct) return {};
+    return ParamTexts(reading);
 }
 
 }  // namespace driver

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands/byte-vector.h"
+#include "commands/scale-reading.h"
 
 namespace driver {
 
@@ -33,15 +34,17 @@ struct CASFields {
     char state = 0;
     std::string sign;    // empty when the frame has a blank there
     std::string weight;  // the six weight characters as sent
-    std::string unit;    // "kg", "lb" or "g"
+    WeightUnit unit = WeightUnit::Kilogram;
 };
 
 // Reads the fields at their fixed offsets from the first byte of frame. A frame too short for them
 // gives DeviceUnexpectedResponse, an unknown state or unit DeviceResponseIncorrectFormat.
 CASFields ReadCASFields(const ByteVector& frame, ErrorCase& err);
 
-// Weight, UnitOfMeasure and WeightState ("1"/"0" at characters 1, 5 and 7, "*" elsewhere).
-// A weight field of blanks only gives DeviceResponseIncorrectFormat.
+// The frame as a reading; a weight field of blanks only gives DeviceResponseIncorrectFormat.
+ScaleReading ReadCASReading(const ByteVector& frame, ErrorCase& err);
+
+// The reading's texts: Weight, UnitOfMeasure and WeightState.
 ResultMap ParseCASFrame(const ByteVector& frame, ErrorCase& err);
 
 }  // namespace driver

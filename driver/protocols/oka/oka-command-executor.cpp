@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "commands/byte-field-bounds.h"
-#include "device.h"
+#include "commands/command-context.h"
+#include "commands/scale-reading.h"
 #include "log/byte-list-log.h"
 #include "log/logging.h"
 #include "protocols/oka/oka-digits.h"
@@ -18,25 +19,15 @@ bool IsDecimalText(const std::string& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string HexText(const ByteVector& bytes) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string text = "0x";
-    for (std::uint8_t byte : bytes) {
-        text += kHex[byte >> 4];
-        text += kHex[byte & 0x0F];
-    }
-    return text;
-}
-
 }  // namespace
 
-ByteVector OKACommandExecutor::MakeRequest(Device& device, ErrorCase& err) {
+ByteVector OKACommandExecutor::MakeRequest(CommandContext& context, ErrorCase& err) {
     TraceBare("OKACommandExecutor::MakeRequest()");
-    if (command() != Command::OKASpecifyTare) return ByteManExecutor::MakeRequest(device, err);
+    if (command() != Command::OKASpecifyTare) return ByteManExecutor::MakeRequest(context, err);
 
     ByteVector request = requestTemplate();
     for (const ByteField& field : inputFields()) {
-        const std::string text = device.GetInputParam(field.type, err);
+        const std::string text = context.GetInputParam(field.type, err);
         if (err != ErrorCase::Correct) return {};
         if (TraceEnabled()) TraceBare("OKACommandExecutor::MakeRequest(): param: " + text);
         if (!IsDecimalText(text) || text.size() > static_cast<std::size_t>(std::max(field.length, 0))) {
@@ -60,17 +51,16 @@ ByteVector OKACommandExecutor::MakeRequest(Device& device, ErrorCase& err) {
     return request;
 }
 
-std::string OKACommandExecutor::GetStringManipulation(const ByteVector& reply, const ByteField& field) {
-    const ByteVector bytes = ExtractField(reply, field);  // empty when the field lies outside the reply
+ByteVector OKACommandExecutor::TracedField(const ByteVector& reply, const ByteField& field) {
+    ByteVector bytes = ExtractField(reply, field);  // empty when the field lies outside the reply
     if (TraceEnabled()) {
         TraceBare("OKACommandExecutor::GetStringManipulation()");
         TraceBare(ByteListText("Bytes after manipulation: ", bytes));
     }
-    if (field.type == ParamType::WeightState) return HexText(bytes);
-    return DigitsToNumberText(bytes);
+    return bytes;
 }
 
-ResultMap OKACommandExecutor::ParseResponse(Device&, const ByteVector& reply, ErrorCase& err) {
+ResultMap OKACommandExecutor::ParseResponse(CommandContext&, const ByteVector& reply, ErrorCase& err) {
     if (TraceEnabled()) {
         TraceBare("OKACommandExecutor::ParseResponse()");
         TraceBare(ByteListText("Response: ", reply));
@@ -80,23 +70,28 @@ ResultMap OKACommandExecutor::ParseResponse(Device&, const ByteVector& reply, Er
         err = ErrorCase::DeviceUnexpectedResponse;
         return {};
     }
-    ResultMap result;
+    ScaleReading reading;
+    reading.family = ProtocolFamily::Oka;
     for (const ByteField& field : outputFields()) {
-        std::string text = GetStringManipulation(reply, field);
-        if (text.empty() && field.type != ParamType::WeightState) {
+        const ByteVector bytes = TracedField(reply, field);
+        if (field.type == ParamType::WeightState) {
+            if (!bytes.empty()) reading.status = OkaStatus(bytes.front());
+            continue;
+        }
+        const std::optional<std::uint64_t> number = DigitsToNumber(bytes);
+        if (!number) {
             LogError(kUnit, "OKACommandExecutor::ParseResponse(), the digits of [@] form no number",
                      static_cast<int>(field.type));
             err = ErrorCase::DeviceResponseIncorrectFormat;
             return {};
         }
-        result[field.type] = std::move(text);
+        (field.type == ParamType::Weight ? reading.weight : reading.tare) = static_cast<std::int64_t>(*number);
     }
-    result[ParamType::UnitOfMeasure] = "kg";
-    // Every reading reports these three, empty when the command had no such field.
-    const std::string& weight = result[ParamType::Weight];
-    const std::string& flag = result[ParamType::WeightState];
-    const std::string& tare = result[ParamType::Tare];
-    if (TraceEnabled()) TraceBare("Weight: " + weight + "\nFlag: " + flag + "\nTare: " + tare + "\n");
+    ResultMap result = ParamTexts(reading);
+    if (TraceEnabled()) {
+        TraceBare("Weight: " + result[ParamType::Weight] + "\nFlag: " + result[ParamType::WeightState] +
+                  "\nTare: " + result[ParamType::Tare] + "\n");
+    }
     return result;
 }
 

@@ -12,11 +12,12 @@ public:
     using ByteManExecutor::ByteManExecutor;
 
 protected:
-    ByteVector MakeRequest(Device& device, ErrorCase& err) override;
-    ResultMap ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) override;
-    // WeightState as "0x" and hex digits; other fields as the number their digits form, or an
-    // empty text when the bytes are no digits.
-    std::string GetStringManipulation(const ByteVector& reply, const ByteField& field) override;
+    ByteVector MakeRequest(CommandContext& context, ErrorCase& err) override;
+    ResultMap ParseResponse(CommandContext& context, const ByteVector& reply, ErrorCase& err) override;
+
+private:
+    // The field's bytes, traced.
+    ByteVector TracedField(const ByteVector& reply, const ByteField& field);
 };
 
 }  // namespace driver

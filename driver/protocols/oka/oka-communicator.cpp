@@ -32,11 +32,11 @@ void TraceBytes(std::string_view title, const ByteVector& bytes) {
 
 }  // namespace
 
-ByteVector OKACommunicator::Communicate(Device& device, const ByteVector&, ErrorCase& err, ResponseValidator) {
+ByteVector OKACommunicator::Communicate(CommandContext& context, const ByteVector&, ErrorCase& err, ResponseValidator) {
     LogTrace("oka-communicator", "OKACommunicator::Communicate(boost)");
-    ByteVector result = ReadWeightAndFlag(device, err);
+    ByteVector result = ReadWeightAndFlag(context, err);
     if (err != ErrorCase::Correct) return {};
-    const ByteVector sum = ReadWeightPlusTare(device, err);
+    const ByteVector sum = ReadWeightPlusTare(context, err);
     if (err != ErrorCase::Correct) return {};
 
     const ByteVector weight(result.begin(), result.begin() + kWeightDigits);
@@ -48,9 +48,9 @@ ByteVector OKACommunicator::Communicate(Device& device, const ByteVector&, Error
 }
 
 // Six weight digits (most significant first) and the flag byte.
-ByteVector OKACommunicator::ReadWeightAndFlag(Device& device, ErrorCase& err) {
+ByteVector OKACommunicator::ReadWeightAndFlag(CommandContext& context, ErrorCase& err) {
     ByteVector answer =
-        Exchange(device, ByteVector{0x02, 0x09, 0x09, 0x09, 0x09, 0x09, 0x09}, err, WeightAnswerComplete);
+        Exchange(context, ByteVector{0x02, 0x09, 0x09, 0x09, 0x09, 0x09, 0x09}, err, WeightAnswerComplete);
     TraceBytes("All recieved bytes on command 02 999999: ", answer);
     if (err != ErrorCase::Correct) return {};
     if (answer.size() < kWeightAnswerSize) {  // the completeness test already holds this
@@ -71,8 +71,8 @@ ByteVector OKACommunicator::ReadWeightAndFlag(Device& device, ErrorCase& err) {
 }
 
 // Seven digits of weight plus tare, most significant first.
-ByteVector OKACommunicator::ReadWeightPlusTare(Device& device, ErrorCase& err) {
-    ByteVector answer = Exchange(device, ByteVector{0x06}, err, SumAnswerComplete);
+ByteVector OKACommunicator::ReadWeightPlusTare(CommandContext& context, ErrorCase& err) {
+    ByteVector answer = Exchange(context, ByteVector{0x06}, err, SumAnswerComplete);
     TraceBytes("All recieved bytes on command 06: ", answer);
     if (err != ErrorCase::Correct) return {};
     if (answer.size() < kSumAnswerSize) {

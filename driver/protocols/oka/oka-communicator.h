@@ -9,12 +9,12 @@ namespace driver {
 // The executor's request and validator are not used.
 class OKACommunicator : public DefaultCommunicator {
 public:
-    ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+    ByteVector Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                            ResponseValidator validator) override;
 
 private:
-    ByteVector ReadWeightAndFlag(Device& device, ErrorCase& err);
-    ByteVector ReadWeightPlusTare(Device& device, ErrorCase& err);
+    ByteVector ReadWeightAndFlag(CommandContext& context, ErrorCase& err);
+    ByteVector ReadWeightPlusTare(CommandContext& context, ErrorCase& err);
 };
 
 }  // namespace driver

@@ -1,6 +1,8 @@
 #include "protocols/pos/pos-command-executor.h"
 
 #include "commands/byte-field-bounds.h"
+#include "commands/scale-reading.h"
+#include "commands/wire-bytes.h"
 #include "log/logging.h"
 #include "protocols/pos/pos-validators.h"
 
@@ -11,11 +13,11 @@ namespace {
 constexpr std::string_view kUnit = "pos-command-executor";
 
 // Little-endian unsigned bytes taken as a signed 32-bit number.
-std::string LittleEndianText(const ByteVector& bytes) {
+std::int32_t LittleEndianNumber(const ByteVector& bytes) {
     std::uint32_t value = 0;
     const std::size_t length = bytes.size() < 4 ? bytes.size() : 4;
     for (std::size_t i = length; i-- > 0;) value = (value << 8) | bytes[i];
-    return std::to_string(static_cast<std::int32_t>(value));
+    return static_cast<std::int32_t>(value);
 }
 
 // XOR from the command character (offset 3) to the byte before the checksum slot.
@@ -29,35 +31,38 @@ void StoreChecksum(ByteVector& request) {
 }  // namespace
 
 bool POSCommandExecutor::CheckRequestFrame(const ByteVector& frame, ErrorCase& err) {
-    const bool passes =
-        frame.size() >= 3 && frame[0] == 0x05 && frame[1] == 0x02 && frame.size() == std::size_t{frame[2]} + 4;
+    const bool passes = frame.size() >= 3 && frame[0] == wire::kEnq && frame[1] == wire::kStx &&
+                        frame.size() == std::size_t{frame[2]} + 4;
     if (!passes) err = ErrorCase::IncorrectArgumnts;
     return passes;
 }
 
-std::string POSCommandExecutor::ParseState(const ByteVector& state, ErrorCase& err) {
+std::optional<ScaleStatus> POSCommandExecutor::ReadState(const ByteVector& state, ErrorCase& err) {
     if (state.size() != 2) {
         LogError(kUnit, "POSCommandExecutor::ParseState(), [@] state bytes instead of 2", state.size());
         err = ErrorCase::IncorrectArgumnts;
-        return {};
+        return std::nullopt;
     }
-    std::string text(10, '0');
-    for (int bit = 0; bit < 8; ++bit)
-        if (state[0] & (1u << bit)) text[static_cast<std::size_t>(bit)] = '1';
-    if (state[1] & 0x80) text[8] = '1';
-    if (state[1] & 0x40) text[9] = '1';
-    return text;
+    std::uint16_t bits = state[0];
+    if (state[1] & 0x80) bits |= 1u << 8;
+    if (state[1] & 0x40) bits |= 1u << 9;
+    return PosStatus(bits);
 }
 
-ByteVector POSCommandExecutor::MakeRequest(Device& device, ErrorCase& err) {
-    ByteVector request = ByteManExecutor::MakeRequest(device, err);
+std::string POSCommandExecutor::ParseState(const ByteVector& state, ErrorCase& err) {
+    const std::optional<ScaleStatus> status = ReadState(state, err);
+    return status ? PosStateText(*status) : std::string();
+}
+
+ByteVector POSCommandExecutor::MakeRequest(CommandContext& context, ErrorCase& err) {
+    ByteVector request = ByteManExecutor::MakeRequest(context, err);
     if (err != ErrorCase::Correct) return {};
     // Only a frame that carries a value has its checksum computed here; the fixed frames carry theirs.
     if (!inputFields().empty()) StoreChecksum(request);
     return request;
 }
 
-ResultMap POSCommandExecutor::ParseResponse(Device&, const ByteVector& received, ErrorCase& err) {
+ResultMap POSCommandExecutor::ParseResponse(CommandContext&, const ByteVector& received, ErrorCase& err) {
     // Fields count from the ACK of the frame the validator accepted, so stray bytes ahead of it
     // cannot shift the weight into a different number.
     const std::optional<std::size_t> start = outputFields().empty() ? std::nullopt : FindPOSFrameStart(received);
@@ -68,18 +73,20 @@ ResultMap POSCommandExecutor::ParseResponse(Device&, const ByteVector& received,
         err = ErrorCase::DeviceUnexpectedResponse;
         return {};
     }
-    ResultMap result;
+    ScaleReading reading;
+    reading.family = ProtocolFamily::Pos;
     for (const ByteField& field : outputFields()) {
         const ByteVector bytes = ExtractField(reply, field);
         if (field.type == ParamType::WeightState) {
-            result[field.type] = ParseState(bytes, err);
+            reading.status = ReadState(bytes, err);
             if (err != ErrorCase::Correct) return {};
-        } else {
-            result[field.type] = LittleEndianText(bytes);
+        } else if (field.type == ParamType::Weight) {
+            reading.weight = LittleEndianNumber(bytes);
+        } else if (field.type == ParamType::Tare) {
+            reading.tare = LittleEndianNumber(bytes);
         }
-        result[ParamType::UnitOfMeasure] = "gr";
     }
-    return result;
+    return ParamTexts(reading);
 }
 
 }  // namespace driver

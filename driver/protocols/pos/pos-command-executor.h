@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "commands/byte-man-executor.h"
+#include "commands/scale-reading.h"
 
 namespace driver {
 
@@ -14,13 +16,14 @@ public:
     // A request frame passes when it has at least 3 bytes, begins with 05 02 and is its third byte
     // plus 4 long; otherwise err = IncorrectArgumnts.
     static bool CheckRequestFrame(const ByteVector& frame, ErrorCase& err);
-    // Two state bytes into ten "0"/"1" characters: bits 0..7 of the first byte, then bits 7 and 6
-    // of the second. Any other size: err = IncorrectArgumnts and an empty text.
+    // The two state bytes; any other size: err = IncorrectArgumnts and nothing.
+    static std::optional<ScaleStatus> ReadState(const ByteVector& state, ErrorCase& err);
+    // The same as the state text get_param returns (an empty text where ReadState gives nothing).
     static std::string ParseState(const ByteVector& state, ErrorCase& err);
 
 protected:
-    ByteVector MakeRequest(Device& device, ErrorCase& err) override;
-    ResultMap ParseResponse(Device& device, const ByteVector& reply, ErrorCase& err) override;
+    ByteVector MakeRequest(CommandContext& context, ErrorCase& err) override;
+    ResultMap ParseResponse(CommandContext& context, const ByteVector& reply, ErrorCase& err) override;
 };
 
 }  // namespace driver

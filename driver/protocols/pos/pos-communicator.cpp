@@ -2,18 +2,16 @@
 
 #include <algorithm>
 
+#include "commands/wire-bytes.h"
 #include "log/logging.h"
 
 namespace driver {
 
 namespace {
 constexpr std::string_view kUnit = "pos-communicator";
-constexpr std::uint8_t kEnq = 0x05;
-constexpr std::uint8_t kAck = 0x06;
-constexpr std::uint8_t kNak = 0x15;
 
 bool IsAckOrNak(std::uint8_t byte) {
-    return byte == kAck || byte == kNak;
+    return byte == wire::kAck || byte == wire::kNak;
 }
 }  // namespace
 
@@ -22,10 +20,10 @@ bool POSStartResponseValidator(const ByteVector& reply) {
     return std::any_of(reply.begin(), reply.end(), IsAckOrNak);
 }
 
-ByteVector POSCommunicator::Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+ByteVector POSCommunicator::Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                                         ResponseValidator validator) {
     LogTrace(kUnit, "POSCommunicator::Communicate(boost)");
-    const ByteVector answer = Exchange(device, ByteVector{kEnq}, err, POSStartResponseValidator);
+    const ByteVector answer = Exchange(context, ByteVector{wire::kEnq}, err, POSStartResponseValidator);
     // A NAK still lets the frame go: the scale answers it anyway.
     if (answer.size() != 1 || !IsAckOrNak(answer.front())) {
         LogError(kUnit, "POSCommunicator::Communicate(boost), the enquiry got [@] bytes instead of ACK or NAK",
@@ -33,7 +31,7 @@ ByteVector POSCommunicator::Communicate(Device& device, const ByteVector& reques
         err = ErrorCase::ConnectionError;
         return {};
     }
-    return Exchange(device, request, err, std::move(validator));
+    return Exchange(context, request, err, std::move(validator));
 }
 
 }  // namespace driver

@@ -10,7 +10,7 @@ bool POSStartResponseValidator(const ByteVector& reply);
 // ENQ, a one-byte ACK or NAK, then the command frame and its answer.
 class POSCommunicator : public DefaultCommunicator {
 public:
-    ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+    ByteVector Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                            ResponseValidator validator) override;
 };
 

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <array>
 
+#include "commands/wire-bytes.h"
 #include "log/logging.h"
 
 namespace driver {
 
 namespace {
-
-constexpr std::uint8_t kAck = 0x06;
-constexpr std::uint8_t kStx = 0x02;
 
 template <std::size_t N>
 bool Contains(const ByteVector& reply, const std::array<std::uint8_t, N>& pattern) {
@@ -21,7 +19,7 @@ bool Contains(const ByteVector& reply, const std::array<std::uint8_t, N>& patter
 
 std::optional<std::size_t> FindPOSFrameStart(const ByteVector& reply) {
     for (std::size_t p = 0; p + 4 <= reply.size(); ++p) {
-        if (reply[p] == kAck && reply[p + 1] == kStx) return p;
+        if (reply[p] == wire::kAck && reply[p + 1] == wire::kStx) return p;
     }
     return std::nullopt;
 }
@@ -42,11 +40,11 @@ bool POSStatusOfWeightChannelResponseValidator(const ByteVector& reply) {
 }
 
 bool POSSetZeroResponseValidator(const ByteVector& reply) {
-    return Contains(reply, std::array<std::uint8_t, 6>{0x06, 0x02, 0x02, 0x30, 0x00, 0x32});
+    return Contains(reply, std::array<std::uint8_t, 6>{wire::kAck, wire::kStx, 0x02, 0x30, 0x00, 0x32});
 }
 
 bool POSSetTareResponseValidator(const ByteVector& reply) {
-    return Contains(reply, std::array<std::uint8_t, 6>{0x06, 0x02, 0x02, 0x31, 0x00, 0x33});
+    return Contains(reply, std::array<std::uint8_t, 6>{wire::kAck, wire::kStx, 0x02, 0x31, 0x00, 0x33});
 }
 
 bool POSSpecifyTareResponseValidator(const ByteVector& reply) {

@@ -4,10 +4,11 @@
 
 namespace driver {
 
-// Sends its request only once the scale reports a stable weight.
+// Sends its request (the native calibration parameters) only once the scale reports a stable weight,
+// read through the device's own StatusOfWeightChannelAuto, whichever retail protocol answers it.
 class POSWaitUntilScaleStabilizesCommunicator : public DefaultCommunicator {
 public:
-    ByteVector Communicate(Device& device, const ByteVector& request, ErrorCase& err,
+    ByteVector Communicate(CommandContext& context, const ByteVector& request, ErrorCase& err,
                            ResponseValidator validator) override;
 };
 

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "commands/byte-vector.h"
+#include "driver/reading.h"
+
+namespace driver {
+
+// The marks of a weight-channel answer. Bits without a name here are kept as the family sends them
+// (POS: positions of its ten state bits, OKA: bits of its flag byte), so the state text carries them on.
+struct ScaleStatus {
+    bool stable = false;
+    bool zero = false;  // POS
+    bool overload = false;
+    bool tareInUse = false;  // POS
+    bool negative = false;   // OKA
+    std::uint16_t unnamedBits = 0;
+};
+
+// One weight-channel answer of a retail scale as its parser reads it.
+struct ScaleReading {
+    ProtocolFamily family = ProtocolFamily::None;
+    WeightUnit unit = WeightUnit::Gram;
+    std::optional<std::int64_t> weight;  // POS, OKA: whole grams
+    std::string displayedWeight;         // CAS: the display's characters, sign first, leading blanks dropped
+    std::optional<std::int64_t> tare;    // POS, OKA: whole grams
+    std::optional<ScaleStatus> status;
+};
+
+// The one place a reading becomes the texts get_param returns (reading.h's Decode reads them back).
+// POS gives the values it read; CAS never a tare; OKA always all four, empty where it read none.
+ResultMap ParamTexts(const ScaleReading& reading);
+
+// The POS state bits in the order of its text (bits 0..7 of the first byte, then bits 7 and 6 of the
+// second) and that text of ten "0"/"1" characters.
+ScaleStatus PosStatus(std::uint16_t stateBits);
+std::string PosStateText(const ScaleStatus& status);
+
+// The OKA flag byte.
+ScaleStatus OkaStatus(std::uint8_t flag);
+
+}  // namespace driver
