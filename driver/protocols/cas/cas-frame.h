@@ -5,7 +5,7 @@
 #include <string>
 
 #include "commands/byte-vector.h"
-#include "commands/scale-reading.h"
+#include "protocols/scale-reading.h"
 
 namespace driver {
 

@@ -4,10 +4,10 @@
 
 #include "commands/byte-field-bounds.h"
 #include "commands/command-context.h"
-#include "commands/scale-reading.h"
 #include "log/byte-list-log.h"
 #include "log/logging.h"
 #include "protocols/oka/oka-digits.h"
+#include "protocols/oka/oka-status.h"
 
 namespace driver {
 

@@ -1,9 +1,9 @@
 #include "protocols/pos/pos-command-executor.h"
 
 #include "commands/byte-field-bounds.h"
-#include "commands/scale-reading.h"
 #include "commands/wire-bytes.h"
 #include "log/logging.h"
+#include "protocols/pos/pos-status.h"
 #include "protocols/pos/pos-validators.h"
 
 namespace driver {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "commands/byte-man-executor.h"
-#include "commands/scale-reading.h"
+#include "protocols/scale-reading.h"
 
 namespace driver {
 

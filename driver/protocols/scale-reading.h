@@ -30,16 +30,11 @@ struct ScaleReading {
     std::optional<ScaleStatus> status;
 };
 
-// The one place a reading becomes the texts get_param returns (reading.h's Decode reads them back).
-// POS gives the values it read; CAS never a tare; OKA always all four, empty where it read none.
+// The one place a reading becomes the texts get_param returns (reading.h's Decode reads them back);
+// each family's texts are made in its own folder.
 ResultMap ParamTexts(const ScaleReading& reading);
 
-// The POS state bits in the order of its text (bits 0..7 of the first byte, then bits 7 and 6 of the
-// second) and that text of ten "0"/"1" characters.
-ScaleStatus PosStatus(std::uint16_t stateBits);
-std::string PosStateText(const ScaleStatus& status);
-
-// The OKA flag byte.
-ScaleStatus OkaStatus(std::uint8_t flag);
+// A count of grams in decimal; empty when there is none.
+std::string GramsText(const std::optional<std::int64_t>& grams);
 
 }  // namespace driver
