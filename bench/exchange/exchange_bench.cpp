@@ -280,60 +280,53 @@ private:
     std::map<std::string, Samples> samples_;
 };
 
-void PrintTable(const CollectingReporter& reporter) {
-    const auto& res = reporter.results;
-    auto find = [&](const std::string& name) -> const CollectingReporter::Result* {
-        const auto it = res.find(name);
-        return it == res.end() ? nullptr : &it->second;
-    };
-    std::printf("\n%-8s %-9s %-6s %10s %10s %7s %5s | %10s %10s %7s\n", "protocol", "transport", "level", "driver us",
-                "hand us", "ratio", "goal", "driver cpu", "hand cpu", "ratio");
-    for (const Transport t : {Transport::Pty, Transport::Tcp}) {
-        for (const Case& c : kCases) {
-            for (const Level& level : kLevels) {
-                const std::string base = std::string("reading/") + c.name + "/" + TransportName(t) + "/" + level.name;
-                const auto* d = find(base + "/driver");
-                const auto* h = find(base + "/hand");
-                if (!d && !h) continue;
-                const double goal = level.mode == 3 ? 1.5 : 3.0;
-                const bool ok = d && h && d->error.empty() && h->error.empty();
-                auto cell = [](const CollectingReporter::Result* r, double value) {
-                    if (!r) return std::string("-");
-                    if (!r->error.empty()) return std::string("failed");
-                    char text[32];
-                    std::snprintf(text, sizeof text, "%.1f", value);
-                    return std::string(text);
-                };
-                auto ratio = [&](double driverValue, double handValue, bool mark) {
-                    if (!ok || handValue <= 0) return std::string("-");
-                    char text[32];
-                    const double r = driverValue / handValue;
-                    std::snprintf(text, sizeof text, "%.2f%s", r, mark && r > goal ? "!" : "");
-                    return std::string(text);
-                };
-                std::printf("%-8s %-9s %-6s %10s %10s %7s %4.1fx | %10s %10s %7s\n", c.name, TransportName(t),
-                            level.name, cell(d, d ? d->real : 0).c_str(), cell(h, h ? h->real : 0).c_str(),
-                            ratio(d ? d->real : 0, h ? h->real : 0, true).c_str(), goal,
-                            cell(d, d ? d->cpu : 0).c_str(), cell(h, h ? h->cpu : 0).c_str(),
-                            ratio(d ? d->cpu : 0, h ? h->cpu : 0, false).c_str());
-            }
-        }
-    }
-    std::printf(
-        "(us = wall time per reading, the goal's measure; cpu = this process's CPU time per reading;"
-        " ! = over the goal)\n");
-    std::printf("\n");
+using Results = std::map<std::string, CollectingReporter::Result>;
+
+const CollectingReporter::Result* FindResult(const Results& results, const std::string& name) {
+    const auto it = results.find(name);
+    return it == results.end() ? nullptr : &it->second;
+}
+
+std::string Cell(const CollectingReporter::Result* r, double value) {
+    if (!r) return "-";
+    if (!r->error.empty()) return "failed";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+std::string Ratio(bool ok, double driverValue, double handValue, double goal) {
+    if (!ok || handValue <= 0) return "-";
+    char text[32];
+    const double r = driverValue / handValue;
+    std::snprintf(text, sizeof text, "%.2f%s", r, goal > 0 && r > goal ? "!" : "");
+    return text;
+}
+
+void PrintReadingRow(const Results& res, Transport t, const Case& c, const Level& level) {
+    const std::string base = std::string("reading/") + c.name + "/" + TransportName(t) + "/" + level.name;
+    const auto* d = FindResult(res, base + "/driver");
+    const auto* h = FindResult(res, base + "/hand");
+    if (!d && !h) return;
+    const double goal = level.mode == 3 ? 1.5 : 3.0;
+    const bool ok = d && h && d->error.empty() && h->error.empty();
+    std::printf("%-8s %-9s %-6s %10s %10s %7s %4.1fx | %10s %10s %7s\n", c.name, TransportName(t), level.name,
+                Cell(d, d ? d->real : 0).c_str(), Cell(h, h ? h->real : 0).c_str(),
+                Ratio(ok, d ? d->real : 0, h ? h->real : 0, goal).c_str(), goal, Cell(d, d ? d->cpu : 0).c_str(),
+                Cell(h, h ? h->cpu : 0).c_str(), Ratio(ok, d ? d->cpu : 0, h ? h->cpu : 0, 0).c_str());
+}
+
+void PrintOpenAndMemory(const Results& res) {
     for (const char* name : {"open/auto/POS/pty", "open/auto/CAS/pty", "open/POS2K/tcp"}) {
-        if (const auto* r = find(name)) {
-            if (!r->error.empty()) {
-                std::printf("%-20s failed: %s\n", name, r->error.c_str());
-            } else {
-                std::printf("%-20s %9.3f ms per open  %s\n", name, r->real, r->label.c_str());
-            }
-        }
+        const auto* r = FindResult(res, name);
+        if (!r) continue;
+        if (!r->error.empty())
+            std::printf("%-20s failed: %s\n", name, r->error.c_str());
+        else
+            std::printf("%-20s %9.3f ms per open  %s\n", name, r->real, r->label.c_str());
     }
     for (const char* name : {"memory/POS/pty", "memory/POS/tcp"}) {
-        const auto* r = find(name);
+        const auto* r = FindResult(res, name);
         if (!r) continue;
         if (!r->error.empty()) {
             std::printf("%-20s failed: %s\n", name, r->error.c_str());
@@ -345,6 +338,18 @@ void PrintTable(const CollectingReporter& reporter) {
         std::printf("%-20s RSS %.0f KiB after 1000 readings, %.0f KiB after %.0f more (%+.0f KiB)\n", name, before,
                     after, count, after - before);
     }
+}
+
+void PrintTable(const CollectingReporter& reporter) {
+    std::printf("\n%-8s %-9s %-6s %10s %10s %7s %5s | %10s %10s %7s\n", "protocol", "transport", "level", "driver us",
+                "hand us", "ratio", "goal", "driver cpu", "hand cpu", "ratio");
+    for (const Transport t : {Transport::Pty, Transport::Tcp})
+        for (const Case& c : kCases)
+            for (const Level& level : kLevels) PrintReadingRow(reporter.results, t, c, level);
+    std::printf(
+        "(us = wall time per reading, the goal's measure; cpu = this process's CPU time per reading;"
+        " ! = over the goal)\n\n");
+    PrintOpenAndMemory(reporter.results);
 }
 
 // Takes out the options of this program before Google Benchmark sees the rest.
