@@ -3,7 +3,6 @@
 // check and opening. The frame bytes themselves are checked in tests/driver.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>

@@ -167,10 +167,6 @@ TEST_F(Exports, ParameterStoreKeepsInputAndOutputApart) {
 
     EXPECT_EQ(set_param(handle_, ParamType::SerialNumber, ""), Code(ErrorCase::Correct));
     EXPECT_EQ(get_input_param(handle_, ParamType::SerialNumber, value), Code(ErrorCase::ParamTypeIsNotSetToGet));
-
-    EXPECT_EQ(set_param(handle_, ParamType::Weight, "6"), Code(ErrorCase::Correct));
-    EXPECT_EQ(get_input_param(handle_, ParamType::Weight, value), Code(ErrorCase::Correct));
-    EXPECT_EQ(value, "6");
 }
 
 TEST_F(Exports, ValuesOutsideTheVocabularyNeverReportSuccess) {
