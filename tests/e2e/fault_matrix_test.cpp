@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "sim-process.h"
+#include "driver-scale.h"
 
 namespace {
 
@@ -22,26 +21,20 @@ using namespace e2e;
 // that arrives after its deadline is the one fault whose bytes may still sit on the line.
 enum class Fault { WrongChecksum, Silence, Nak, StrayBytes, StrayDigits, SplitReply, DroppedLine, LateReply };
 
+// Each fault's name and the control line that arms it ("delay" takes the row's lateness).
+const std::pair<const char*, const char*> kFaults[] = {
+    {"wrong checksum", "corrupt-checksum"},
+    {"silence", "silent 1"},
+    {"NAK", "nak 1"},
+    {"stray bytes", "stray 3"},
+    {"stray digits", "stray-digits 3"},
+    {"split reply", "split 50"},
+    {"dropped line", "drop"},
+    {"late reply", "delay "},
+};
+
 const char* FaultName(Fault fault) {
-    switch (fault) {
-        case Fault::WrongChecksum:
-            return "wrong checksum";
-        case Fault::Silence:
-            return "silence";
-        case Fault::Nak:
-            return "NAK";
-        case Fault::StrayBytes:
-            return "stray bytes";
-        case Fault::StrayDigits:
-            return "stray digits";
-        case Fault::SplitReply:
-            return "split reply";
-        case Fault::LateReply:
-            return "late reply";
-        case Fault::DroppedLine:
-            return "dropped line";
-    }
-    return "?";
+    return kFaults[static_cast<int>(fault)].first;
 }
 
 enum class Family { Pos, Cas, Oka };
@@ -57,7 +50,7 @@ struct Cell {
 
 struct Row {
     const char* name;
-    std::vector<std::string> args;
+    const char* args;  // of the simulator
     std::string protocol;
     Family family;
     Ms deadline;     // of one write or read on this line
@@ -119,43 +112,15 @@ const std::vector<Cell> kOkaCells = {
 };
 
 const std::vector<Row> kMatrix = {
-    {"POS2K", {"--protocol", "pos", "--plain"}, "POS2K", Family::Pos, kSerial, 4, kPosCells},
-    {"POS2KProV1", {"--protocol", "pos", "--pro"}, "POS2KProV1", Family::Pos, kSerial, 4, kPosCells},
-    {"CAS-K", {"--protocol", "cas", "--plain"}, "CAS-K", Family::Cas, kSerial, 6, kCasCells},
-    {"CAS-K ProV1", {"--protocol", "cas", "--pro"}, "CAS-K ProV1", Family::Cas, kSerial, 6, kCasCells},
-    {"CAS-K-Active",
-     {"--protocol", "cas-active", "--plain", "--interval", "50"},
-     "CAS-K-Active",
-     Family::Cas,
-     kSerial,
-     1,
+    {"POS2K", "--protocol pos --plain", "POS2K", Family::Pos, kSerial, 4, kPosCells},
+    {"POS2KProV1", "--protocol pos --pro", "POS2KProV1", Family::Pos, kSerial, 4, kPosCells},
+    {"CAS-K", "--protocol cas --plain", "CAS-K", Family::Cas, kSerial, 6, kCasCells},
+    {"CAS-K ProV1", "--protocol cas --pro", "CAS-K ProV1", Family::Cas, kSerial, 6, kCasCells},
+    {"CAS-K-Active", "--protocol cas-active --plain --interval 50", "CAS-K-Active", Family::Cas, kSerial, 1,
      kCasActiveCells},
-    {"OKA", {"--protocol", "oka", "--plain"}, "OKA", Family::Oka, kSerial, 4, kOkaCells},
-    {"POS2K over TCP",
-     {"--tcp", "127.0.0.1:0", "--protocol", "pos", "--plain"},
-     "POS2K",
-     Family::Pos,
-     kTcp,
-     4,
-     kPosCells},
+    {"OKA", "--protocol oka --plain", "OKA", Family::Oka, kSerial, 4, kOkaCells},
+    {"POS2K over TCP", "--tcp 127.0.0.1:0 --protocol pos --plain", "POS2K", Family::Pos, kTcp, 4, kPosCells},
 };
-
-// The printed matrix, one line a cell, shown once all rows have run.
-std::vector<std::string>& MatrixLines() {
-    static std::vector<std::string> lines;
-    return lines;
-}
-
-class MatrixPrinter : public ::testing::Environment {
-public:
-    void TearDown() override {
-        if (MatrixLines().empty()) return;
-        std::cout << "\nFault matrix (protocol | fault | code | time | expected | the reading after it):\n";
-        for (const std::string& line : MatrixLines()) std::cout << line << "\n";
-        std::cout << std::flush;
-    }
-};
-[[maybe_unused]] const auto* const kPrinter = ::testing::AddGlobalTestEnvironment(new MatrixPrinter);
 
 class FaultMatrix : public ::testing::TestWithParam<Row> {
 protected:
@@ -182,33 +147,10 @@ protected:
     }
 
     void Arm(Fault fault) {
-        switch (fault) {
-            case Fault::WrongChecksum:
-                sim.Control({"corrupt-checksum"});
-                break;
-            case Fault::Silence:
-                sim.Control({"silent 1"});
-                break;
-            case Fault::Nak:
-                sim.Control({"nak 1"});
-                break;
-            case Fault::StrayBytes:
-                sim.Control({"stray 3"});
-                break;
-            case Fault::StrayDigits:
-                sim.Control({"stray-digits 3"});
-                break;
-            case Fault::SplitReply:
-                sim.Control({"split 50"});
-                break;
-            case Fault::LateReply:
-                sim.Control({"delay " + std::to_string(lateBy().count())});
-                break;
-            case Fault::DroppedLine:
-                sim.Control({"drop"});
-                if (streaming()) std::this_thread::sleep_for(200ms);  // the next streamed frame cuts the line
-                break;
-        }
+        const std::string line = kFaults[static_cast<int>(fault)].second;
+        sim.Control({fault == Fault::LateReply ? line + std::to_string(lateBy().count()) : line});
+        // The next streamed frame cuts the line.
+        if (fault == Fault::DroppedLine && streaming()) std::this_thread::sleep_for(200ms);
     }
 
     // Faults that fired are gone; these two stay until switched off.
@@ -261,18 +203,17 @@ protected:
         EXPECT_EQ(after, ErrorCase::Correct) << "the reading after the fault";
         EXPECT_EQ(afterWeight, WeightText(row().family == Family::Cas, next)) << "the reading after the fault";
 
+        // One line of the matrix a cell: protocol | fault | code | time | expected | the reading after it.
         const bool fresh = after == ErrorCase::Correct && afterWeight == WeightText(row().family == Family::Cas, next);
-        char line[200];
-        std::snprintf(
-            line, sizeof line, "%-15s | %-14s | %-29s | %5lld ms | expected %s%s | next: %s", row().name,
-            FaultName(cell.fault), CodeName(code).c_str(), static_cast<long long>(took.count()),
-            CodeName(cell.expected).c_str(), cell.waits == Waits::Deadline ? " (deadline)" : "",
+        std::printf(
+            "%-15s | %-14s | %-29s | %5lld ms | expected %s%s | next: %s\n", row().name, FaultName(cell.fault),
+            CodeName(code).c_str(), static_cast<long long>(took.count()), CodeName(cell.expected).c_str(),
+            cell.waits == Waits::Deadline ? " (deadline)" : "",
             fresh ? "Correct, fresh"
                   : (CodeName(after) + (after == ErrorCase::Correct ? ", stale weight " + afterWeight : "")).c_str());
-        MatrixLines().push_back(line);
     }
 
-    SimProcess sim{GetParam().args};
+    SimProcess sim{testsupport::Words(GetParam().args)};
     Scale scale;
 };
 

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "sim-process.h"
+#include "driver-scale.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ using namespace e2e;
 
 struct SoakRow {
     const char* name;
-    std::vector<std::string> args;
+    const char* args;  // of the simulator
     std::string protocol;
     bool kilograms;                   // CAS reports kilograms, the others grams
     std::vector<std::string> faults;  // control lines, one drawn at a time
@@ -31,38 +31,25 @@ struct SoakRow {
 
 // OKA has no framing: stray bytes that happen to be digits read as a weight, so they are left out.
 // CAS frames are read from their SOH STX, so digits before them are drawn too.
+const std::vector<std::string> kPosFaults = {"corrupt-checksum", "silent 1",  "nak 1", "stray 3",
+                                             "split 30",         "delay 900", "drop"};
+const std::vector<std::string> kStreamFaults = {"corrupt-checksum", "silent 1",  "stray 3", "stray-digits 3",
+                                                "split 30",         "delay 900", "drop"};
+const std::vector<std::string> kCasFaults = [] {
+    std::vector<std::string> faults = kStreamFaults;
+    faults.push_back("nak 1");
+    return faults;
+}();
+
 const std::vector<SoakRow> kRows = {
-    {"POS2KProV1",
-     {"--tcp", "127.0.0.1:0", "--protocol", "pos", "--pro"},
-     "POS2KProV1",
-     false,
-     {"corrupt-checksum", "silent 1", "nak 1", "stray 3", "split 30", "delay 900", "drop"}},
-    {"CAS-K ProV1",
-     {"--tcp", "127.0.0.1:0", "--protocol", "cas", "--pro"},
-     "CAS-K ProV1",
-     true,
-     {"corrupt-checksum", "silent 1", "nak 1", "stray 3", "stray-digits 3", "split 30", "delay 900", "drop"}},
-    {"CAS-K-Active",
-     {"--tcp", "127.0.0.1:0", "--protocol", "cas-active", "--plain", "--interval", "40"},
-     "CAS-K-Active",
-     true,
-     {"corrupt-checksum", "silent 1", "stray 3", "stray-digits 3", "split 30", "delay 900", "drop"}},
-    {"OKA",
-     {"--tcp", "127.0.0.1:0", "--protocol", "oka", "--plain"},
-     "OKA",
-     false,
-     {"silent 1", "split 30", "delay 900", "drop"}},
+    {"POS2KProV1", "--tcp 127.0.0.1:0 --protocol pos --pro", "POS2KProV1", false, kPosFaults},
+    {"CAS-K ProV1", "--tcp 127.0.0.1:0 --protocol cas --pro", "CAS-K ProV1", true, kCasFaults},
+    {"CAS-K-Active", "--tcp 127.0.0.1:0 --protocol cas-active --plain --interval 40", "CAS-K-Active", true,
+     kStreamFaults},
+    {"OKA", "--tcp 127.0.0.1:0 --protocol oka --plain", "OKA", false, {"silent 1", "split 30", "delay 900", "drop"}},
     // Serial lines: a dropped pty comes back on a new path.
-    {"POS2K on a pty",
-     {"--pty", "--protocol", "pos", "--plain"},
-     "POS2K",
-     false,
-     {"corrupt-checksum", "silent 1", "nak 1", "stray 3", "split 30", "delay 900", "drop"}},
-    {"CAS-K-Active on a pty",
-     {"--pty", "--protocol", "cas-active", "--plain", "--interval", "40"},
-     "CAS-K-Active",
-     true,
-     {"corrupt-checksum", "silent 1", "stray 3", "stray-digits 3", "split 30", "delay 900", "drop"}},
+    {"POS2K on a pty", "--pty --protocol pos --plain", "POS2K", false, kPosFaults},
+    {"CAS-K-Active on a pty", "--pty --protocol cas-active --plain --interval 40", "CAS-K-Active", true, kStreamFaults},
 };
 
 const std::vector<int> kWeights = {1234, 2001, 3456};
@@ -89,7 +76,7 @@ protected:
         return false;
     }
 
-    SimProcess sim{GetParam().args};
+    SimProcess sim{testsupport::Words(GetParam().args)};
     Scale scale;
 };
 

@@ -7,7 +7,6 @@
 #include <boost/property_tree/ptree.hpp>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <thread>
 
@@ -21,6 +20,7 @@ namespace {
 using testsupport::ChildProcess;
 using testsupport::ProcessResult;
 using testsupport::SimProcess;
+using testsupport::Words;
 
 using namespace std::chrono_literals;
 using boost::property_tree::ptree;
@@ -37,16 +37,6 @@ ptree ParseJson(const std::string& line) {
     ptree tree;
     boost::property_tree::read_json(in, tree);
     return tree;
-}
-
-// Every line of a --json run is one object; returns them parsed.
-std::vector<ptree> JsonLines(const ProcessResult& result) {
-    std::vector<ptree> objects;
-    for (const auto& line : Lines(result.out)) {
-        EXPECT_EQ(line.front(), '{') << line;
-        objects.push_back(ParseJson(line));
-    }
-    return objects;
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
@@ -100,64 +90,39 @@ TEST_F(ScalectlTest, VersionAndHelpOnEverySubcommand) {
     const auto json = Ctl({"version", "--json"});
     EXPECT_EQ(ParseJson(json.out).get<std::string>("driver"), "1.1.3");
 
-    for (std::vector<std::string> sub : std::vector<std::vector<std::string>>{{},
-                                                                              {"devices"},
-                                                                              {"device"},
-                                                                              {"device", "add"},
-                                                                              {"device", "set"},
-                                                                              {"device", "remove"},
-                                                                              {"device", "use"},
-                                                                              {"detect"},
-                                                                              {"weight"},
-                                                                              {"zero"},
-                                                                              {"tare"},
-                                                                              {"get"},
-                                                                              {"set"},
-                                                                              {"calibrate"},
-                                                                              {"calibrate", "zero"},
-                                                                              {"calibrate", "weight"},
-                                                                              {"reboot"},
-                                                                              {"log"},
-                                                                              {"version"}}) {
-        sub.push_back("--help");
-        const auto help = Ctl(sub);
-        EXPECT_EQ(help.status, 0) << sub.front();
+    // One command of each family; CLI11 gives every subcommand its help the same way.
+    for (const char* line : {"--help", "device add --help", "weight --help", "calibrate weight --help", "log --help"}) {
+        const auto help = Ctl(Words(line));
+        EXPECT_EQ(help.status, 0) << help.err;
         EXPECT_NE(help.out.find("Usage"), std::string::npos) << help.out;
     }
 }
 
 TEST_F(ScalectlTest, BadCommandLinesFailBeforeAnythingIsWritten) {
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {"frobnicate"},
-        {"get"},
-        {"get", "colour"},
-        {"set", "colour", "1"},
-        {"set", "ver2", "1"},
-        {"set", "max"},
-        {"set", "max", "abc"},
-        {"set", "cnt", "5"},
-        {"weight", "--count", "x"},
-        {"weight", "--count", "0"},
-        {"tare", "--set", "abc"},
-        {"calibrate", "weight", "heavy"},
-        {"calibrate", "weight", "-5"},
-        {"--lang", "de", "version"},
-        {"device", "add"},
-        {"device", "add", "--port", "/dev/null", "--tcp", "127.0.0.1"},
-        {"device", "add", "--tcp", "127.0.0.1:99999"},
-        {"device", "add", "--port", "/dev/null", "--baud", "fast"},
-        {"device", "add", "--port", "/dev/null", "--protocol", "pos"},
-        {"device", "set", "1", "colour", "red"},
-        {"device", "set", "x", "name", "a"},
-        {"device", "use"},
-        {"log", "verbosity=9"},
-        {"log", "max_files=0"},
-        {"log", "severity_level=Warning"},
-    };
-    for (const auto& args : bad) {
-        SCOPED_TRACE(args.empty() ? "<none>" : args.front() + (args.size() > 1 ? " " + args[1] : ""));
-        ExpectFailure(Ctl(args), 32, "CommandLineIncorrectArgument");
+    for (const char* line : {"",
+                             "frobnicate",
+                             "get",
+                             "get colour",
+                             "set ver2 1",
+                             "set max",
+                             "set max abc",
+                             "set cnt 5",
+                             "weight --count 0",
+                             "tare --set abc",
+                             "calibrate weight -5",
+                             "--lang de version",
+                             "device add",
+                             "device add --port /dev/null --tcp 127.0.0.1",
+                             "device add --tcp 127.0.0.1:99999",
+                             "device add --port /dev/null --baud fast",
+                             "device add --port /dev/null --protocol pos",
+                             "device set 1 colour red",
+                             "device set x name a",
+                             "device use",
+                             "log verbosity=9",
+                             "log severity_level=Warning"}) {
+        SCOPED_TRACE(line);
+        ExpectFailure(Ctl(Words(line)), 32, "CommandLineIncorrectArgument");
     }
     EXPECT_FALSE(std::filesystem::exists(DeviceFile()));
 }
@@ -176,18 +141,11 @@ TEST_F(ScalectlTest, LogicDevicesAreAddedChangedChosenAndRemoved) {
 
     const auto listed = Ctl({"devices", "--json"});
     ASSERT_EQ(listed.status, 0) << listed.err;
-    const auto devices = JsonLines(listed);
+    const auto devices = Lines(listed.out);
     ASSERT_EQ(devices.size(), 3u);  // the driver's default one and ours
-    const auto& bench = devices[1];
-    EXPECT_EQ(bench.get<std::string>("name"), "bench");
-    EXPECT_EQ(bench.get<std::string>("connection-type"), "TCP");
-    EXPECT_EQ(bench.get<std::string>("end-point"), "/dev/ttyUSB7");
-    EXPECT_EQ(bench.get<std::string>("baud-rate"), "4800");
-    EXPECT_EQ(bench.get<std::string>("model"), "auto");
-    EXPECT_EQ(bench.get<std::string>("protocol"), "POS2KProV1");
-    EXPECT_EQ(bench.get<bool>("current"), true);
-    EXPECT_EQ(devices[2].get<std::string>("name"), "10.0.0.5:5001");
-    EXPECT_EQ(devices[2].get<bool>("current"), false);
+    EXPECT_EQ(devices[1], R"({"id":2,"current":true,"name":"bench","connection-type":"TCP","end-point":"/dev/ttyUSB7",)"
+                          R"("baud-rate":"4800","model":"auto","protocol":"POS2KProV1"})");
+    EXPECT_EQ(devices[2].rfind(R"({"id":3,"current":false,"name":"10.0.0.5:5001",)", 0), 0u) << devices[2];
 
     const auto table = Lines(Ctl({"devices"}).out);
     ASSERT_EQ(table.size(), 4u);
@@ -197,6 +155,9 @@ TEST_F(ScalectlTest, LogicDevicesAreAddedChangedChosenAndRemoved) {
     // Unknown ids and bad values change nothing in the file.
     const auto before = ReadFile(DeviceFile());
     ExpectFailure(Ctl({"device", "use", "99"}), 37, "LogicDeviceNotFound");
+    EXPECT_NE(Ctl({"device", "use", "99"}).err.find("Logic device not found"), std::string::npos);
+    EXPECT_NE(Ctl({"--lang", "ru", "device", "use", "99"}).err.find("Логическое устройство не найдено"),
+              std::string::npos);
     ExpectFailure(Ctl({"device", "remove", "99"}), 37, "LogicDeviceNotFound");
     ExpectFailure(Ctl({"device", "set", "99", "name", "x"}), 37, "LogicDeviceNotFound");
     ExpectFailure(Ctl({"--device", "99", "weight"}), 37, "LogicDeviceNotFound");
@@ -205,15 +166,7 @@ TEST_F(ScalectlTest, LogicDevicesAreAddedChangedChosenAndRemoved) {
     EXPECT_EQ(ReadFile(DeviceFile()), before);
 
     EXPECT_EQ(Ctl({"device", "remove", serialId}).status, 0);
-    EXPECT_EQ(JsonLines(Ctl({"devices", "--json"})).size(), 2u);
-}
-
-TEST_F(ScalectlTest, ErrorTextsFollowTheLanguage) {
-    Ctl({"devices"});
-    const auto ru = Ctl({"--lang", "ru", "device", "use", "42"});
-    EXPECT_EQ(ru.status, 37);
-    EXPECT_NE(ru.err.find("Логическое устройство не найдено"), std::string::npos) << ru.err;
-    EXPECT_NE(Ctl({"device", "use", "42"}).err.find("Logic device not found"), std::string::npos);
+    EXPECT_EQ(Lines(Ctl({"devices", "--json"}).out).size(), 2u);
 }
 
 TEST_F(ScalectlTest, LoggingSettingsAreShownAndChanged) {
@@ -222,10 +175,10 @@ TEST_F(ScalectlTest, LoggingSettingsAreShownAndChanged) {
     EXPECT_NE(shown.out.find("severity_level  trace"), std::string::npos) << shown.out;
     const auto changed = Ctl({"--json", "log", "severity_level=info", "max_files=3"});
     ASSERT_EQ(changed.status, 0) << changed.err;
-    const auto settings = ParseJson(changed.out);
-    EXPECT_EQ(settings.get<std::string>("severity_level"), "info");
-    EXPECT_EQ(settings.get<std::string>("max_files"), "3");
-    EXPECT_EQ(settings.get<std::string>("file_name"), "driver.log");
+    EXPECT_NE(changed.out.find(R"("file_name":"driver.log","max_files":"3","max_size":"104857600",)"
+                               R"("severity_level":"info"})"),
+              std::string::npos)
+        << changed.out;
 }
 
 // A POS scale that also speaks the service protocol, on a pseudo-terminal.
@@ -262,14 +215,9 @@ TEST_F(PosScaleTest, WeightReadingsZeroAndTare) {
 
     const auto json = Ctl({"weight", "--json", "--count", "3", "--interval", "10"});
     ASSERT_EQ(json.status, 0) << json.err;
-    const auto readings = JsonLines(json);
+    const auto readings = Lines(json.out);
     ASSERT_EQ(readings.size(), 3u);
-    EXPECT_EQ(readings[2].get<double>("weight"), 1.5);
-    EXPECT_EQ(readings[2].get<double>("tare"), 0.2);
-    EXPECT_EQ(readings[2].get<std::string>("unit"), "kg");
-    EXPECT_EQ(readings[2].get<bool>("stable"), true);
-    EXPECT_EQ(readings[2].get<bool>("zero"), false);
-    EXPECT_EQ(readings[2].get<bool>("overload"), false);
+    EXPECT_EQ(readings[2], R"({"weight":1.5,"tare":0.2,"unit":"kg","stable":true,"zero":false,"overload":false})");
 
     // Above the scale's maximum of 15 kg.
     sim_.Control({"weight 15500"});
@@ -296,12 +244,8 @@ TEST_F(PosScaleTest, SettingsAreReadAndWritten) {
     EXPECT_EQ(read.out, "max   015\ndiv   1\nsern  12345678\n");
 
     EXPECT_EQ(Ctl({"set", "max", "30"}).out, "max = 30\n");
-    const auto json = Ctl({"--json", "get", "max", "ver2"});
-    const auto values = JsonLines(json);
-    ASSERT_EQ(values.size(), 2u);
-    EXPECT_EQ(values[0].get<std::string>("key"), "max");
-    EXPECT_EQ(values[0].get<std::string>("value"), "30");
-    EXPECT_EQ(values[1].get<std::string>("value"), "v1.05");
+    EXPECT_EQ(Ctl({"--json", "get", "max", "ver2"}).out,
+              "{\"key\":\"max\",\"value\":\"30\"}\n{\"key\":\"ver2\",\"value\":\"v1.05\"}\n");
 
     EXPECT_EQ(Ctl({"set", "cnt"}).status, 0);
     EXPECT_EQ(ParseJson(Ctl({"--json", "get", "cnt"}).out).get<std::string>("value"), "1");
@@ -367,12 +311,9 @@ TEST_F(ScalectlTest, CasScaleOverTcp) {
     EXPECT_EQ(detected.get<std::string>("protocol"), "CAS-K ProV1");
 
     sim.Control({"unit g", "weight 125", "stable 1"});
-    const auto reading = Ctl({"--json", "weight"});
-    ASSERT_EQ(reading.status, 0) << reading.err;
-    const auto json = ParseJson(reading.out);
-    EXPECT_EQ(json.get<std::string>("unit"), "g");
-    EXPECT_EQ(json.get<double>("weight"), 125);
-    EXPECT_EQ(reading.out.find("\"tare\":null") != std::string::npos, true) << reading.out;
+    EXPECT_EQ(Ctl({"--json", "weight"}).out,
+              R"({"weight":125,"tare":null,"unit":"g","stable":true,"zero":false,"overload":false})"
+              "\n");
     EXPECT_EQ(Ctl({"weight"}).out, "       125 g   tare         -     stable\n");
     EXPECT_EQ(Ctl({"zero"}).status, 0);
 }
@@ -409,18 +350,6 @@ TEST_F(ScalectlTest, EachFailureNamesItsCause) {
     const auto table = Ctl({"devices"});
     EXPECT_NE(table.out.find("a\\x1b]0;owned\\x07"), std::string::npos) << table.out;
     EXPECT_EQ(table.out.find('\x1b'), std::string::npos) << "a name drove the terminal";
-
-    std::string full = "{\"devices\": {";
-    for (int id = 1; id <= 101; ++id) {
-        full += (id > 1 ? ", \"" : "\"") + std::to_string(id) +
-                "\": {\"is-current\": \"false\", \"name\": \"n\", \"connection-type\": \"TCP\", \"end-point\": "
-                "\"10.0.0.1\", \"baud-rate\": \"9600\", \"model\": \"auto\", \"protocol\": \"auto\"}";
-    }
-    std::ofstream(DeviceFile()) << full << "}}";
-    expectCause({"device", "add", "--port", "/dev/ttyS1"}, 36, "LogicDeviceJSONError", "at most 101 logic devices");
-
-    std::ofstream(DeviceFile()) << "{\"devices\": {\"1\": {\"is-current\": \"true\", \"name\": \"bad \xff\"}}}";
-    expectCause({"devices"}, 36, "LogicDeviceJSONError", DeviceFile().string() + " holds invalid UTF-8 at byte ");
 }
 
 // The folder of the file cannot be written: the cause names it. Root writes anywhere, so the command then
@@ -444,45 +373,6 @@ TEST_F(ScalectlTest, AFolderThatCannotBeWrittenIsNamed) {
     fs::permissions(folder, fs::perms::owner_all);
     ExpectFailure(refused, 33, "UnableToOpenFile");
     EXPECT_NE(refused.err.find("the folder cannot be written: " + folder.string()), std::string::npos) << refused.err;
-}
-
-// Programs adding, renaming and removing logic devices side by side: nothing confirmed is lost.
-TEST_F(ScalectlTest, ProgramsChangingDevicesAtOnceLoseNothing) {
-    ASSERT_EQ(Ctl({"devices"}).status, 0);
-    for (const auto& [processes, adds] : {std::pair{2, 30}, std::pair{4, 25}}) {
-        std::ofstream(DeviceFile()) << "{\"devices\": {\"1\": {\"is-current\": \"true\", \"name\": \"one\", "
-                                       "\"connection-type\": \"TCP\", \"end-point\": \"10.0.0.1\", \"baud-rate\": "
-                                       "\"9600\", \"model\": \"auto\", \"protocol\": \"auto\"}}}";
-        // Each loop adds its devices, renames the first and removes the second it added.
-        const std::string loop =
-            "set -e; for i in $(seq " + std::to_string(adds) +
-            "); do id=$(\"$0\" --json device add --name \"p$1-$i\" --port /dev/ttyS1 | tr -dc 0-9); "
-            "[ $i = 1 ] && first=$id; [ $i = 2 ] && second=$id; done; "
-            "\"$0\" device set $first name \"p$1-1-renamed\" >/dev/null; "
-            "\"$0\" device remove $second >/dev/null";
-        std::vector<std::unique_ptr<ChildProcess>> loops;
-        for (int p = 0; p < processes; ++p) {
-            loops.push_back(std::make_unique<ChildProcess>(
-                std::vector<std::string>{"/bin/sh", "-c", loop, SCALECTL_PATH, std::to_string(p)}, Env()));
-        }
-        for (auto& child : loops) {
-            const auto done = child->Finish(120s);
-            EXPECT_EQ(done.status, 0) << done.err;
-        }
-        ptree file = ParseJson(ReadFile(DeviceFile()));
-        std::set<std::string> names;
-        for (const auto& [id, device] : file.get_child("devices")) names.insert(device.get<std::string>("name"));
-        EXPECT_EQ(file.get_child("devices").size(), names.size()) << "a name twice, or an id twice";
-        EXPECT_EQ(names.size(), static_cast<std::size_t>(1 + processes * (adds - 1)));
-        for (int p = 0; p < processes; ++p) {
-            const auto prefix = "p" + std::to_string(p) + "-";
-            EXPECT_TRUE(names.contains(prefix + "1-renamed"));
-            EXPECT_FALSE(names.contains(prefix + "2"));
-            for (int i = 3; i <= adds; ++i) EXPECT_TRUE(names.contains(prefix + std::to_string(i))) << prefix << i;
-        }
-        std::printf("%d scalectl loops x %d adds -> %zu devices in the file (1 + %d added - %d removed)\n", processes,
-                    adds, file.get_child("devices").size(), processes * adds, processes);
-    }
 }
 
 // A value that holds a control character never reaches the scale: the simulator's byte log shows no set.

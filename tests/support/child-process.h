@@ -3,6 +3,7 @@
 #include <chrono>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,14 @@ private:
     std::string errBuffer_;
     std::optional<int> status_;
 };
+
+// The words of a command line that has no blanks inside its arguments.
+inline std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
 
 // Runs a program to its end.
 ProcessResult Run(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},

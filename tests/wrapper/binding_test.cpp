@@ -71,28 +71,27 @@ TEST(LibraryBinding, PlainNamesReachTheDriverAndLeaveTheProcessOwnOpenAndClose) 
     dlclose(global);
 }
 
+// The text of the exception of type E that binding the library at `path` throws.
+template <class E>
+std::string OpenError(const char* path) {
+    try {
+        Open(path);
+    } catch (const E& error) {
+        return error.what();
+    }
+    return "no exception";
+}
+
 TEST(LibraryBinding, OpenNamesWhatWentWrong) {
     const std::string prefix = "Norvell::Balvex::CppWrapper::cpp-wrapper, , void Open(...), ";
-    try {
-        Open("/nonexistent/libdriver.so");
-        FAIL() << "no exception";
-    } catch (const std::logic_error& error) {
-        EXPECT_EQ(std::string(error.what()), prefix + "Can't find library by path { /nonexistent/libdriver.so }");
-    }
-    try {
-        Open(FACADE_LIBRARY_PATH);  // a library without the driver's exports
-        FAIL() << "no exception";
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()), "[cpp-wrapper]: Library::Library(), method create() not found");
-    }
+    EXPECT_EQ(OpenError<std::logic_error>("/nonexistent/libdriver.so"),
+              prefix + "Can't find library by path { /nonexistent/libdriver.so }");
+    // A library without the driver's exports.
+    EXPECT_EQ(OpenError<std::runtime_error>(FACADE_LIBRARY_PATH),
+              "[cpp-wrapper]: Library::Library(), method create() not found");
     // The process-wide instance is found by name; after it exists, Open refuses.
     EXPECT_NE(GetLibrary().create, nullptr);
-    try {
-        Open(DRIVER_LIBRARY_PATH);
-        FAIL() << "no exception";
-    } catch (const std::logic_error& error) {
-        EXPECT_EQ(std::string(error.what()), prefix + "library is already open, can't reopen.");
-    }
+    EXPECT_EQ(OpenError<std::logic_error>(DRIVER_LIBRARY_PATH), prefix + "library is already open, can't reopen.");
     const auto [path, code] = LoggingPath();
     EXPECT_EQ(code, ErrorCase::Correct);
     EXPECT_NE(path.find("NORVELL/Ponderix/logs"), std::string::npos) << path;

@@ -53,6 +53,14 @@ protected:
         return e;
     }
 
+    // A Pro POS scale with these control lines applied, and logic device 1 opened on it.
+    void OpenOnScale(std::initializer_list<std::string> controls) {
+        ASSERT_TRUE(sim.started());
+        sim.Control(controls);
+        ASSERT_EQ(OpenOn(sim.endpoint()), ErrorCase::Correct);
+    }
+
+    testsupport::SimProcess sim{{"--protocol", "pos", "--pro"}};
     Driver& driver = Driver::getInstanceLib();
 };
 
@@ -68,10 +76,7 @@ TEST_F(Facade, AddsLogicDeviceOneWithDefaultsWhenTheFileLacksIt) {
 }
 
 TEST_F(Facade, DetectsTheProtocolAndReadsWeightAndTare) {
-    testsupport::SimProcess sim({"--protocol", "pos", "--pro"});
-    ASSERT_TRUE(sim.started());
-    sim.Control({"weight 1500", "tare 200", "stable 1"});
-    ASSERT_EQ(OpenOn(sim.endpoint()), ErrorCase::Correct);
+    OpenOnScale({"weight 1500", "tare 200", "stable 1"});
     ErrorCase e = ErrorCase::Unset;
     EXPECT_TRUE(driver.isPortOpen(e));
     EXPECT_EQ(driver.getConnectionParam(LogicDeviceParamType::Protocol, e), "POS2KProV1");
@@ -99,10 +104,7 @@ TEST_F(Facade, ReportsEachFailureAsItsCode) {
 
 // While the weight thread holds its status unit, a tare from the GUI thread waits for it.
 TEST_F(Facade, TareWaitsForTheStatusUnitOfAnotherThread) {
-    testsupport::SimProcess sim({"--protocol", "pos", "--pro"});
-    ASSERT_TRUE(sim.started());
-    sim.Control({"weight 800", "stable 1"});
-    ASSERT_EQ(OpenOn(sim.endpoint()), ErrorCase::Correct);
+    OpenOnScale({"weight 800", "stable 1"});
     auto unit = driver.lockUnit();
     ErrorCase e = ErrorCase::Unset;
     driver.exeCommand(Command::StatusOfWeightChannel, e);
@@ -122,10 +124,7 @@ TEST_F(Facade, TareWaitsForTheStatusUnitOfAnotherThread) {
 // The weight thread polls in units while another thread keeps pressing tare and zero: every
 // unit reads what its own status command left, and the two threads never meet in the driver.
 TEST_F(Facade, PollingAndTareZeroFromTwoThreads) {
-    testsupport::SimProcess sim({"--protocol", "pos", "--pro"});
-    ASSERT_TRUE(sim.started());
-    sim.Control({"weight 500", "stable 1"});
-    ASSERT_EQ(OpenOn(sim.endpoint()), ErrorCase::Correct);
+    OpenOnScale({"weight 500", "stable 1"});
     std::atomic<bool> stop{false};
     std::thread keys([&] {
         for (int n = 0; !stop; ++n) {

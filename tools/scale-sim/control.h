@@ -24,7 +24,10 @@ public:
 
     ControlResult Execute(std::string_view line);
 
+    // "help": the commands on one line.
     static std::string Summary();
+    // The commands for --help, one a line.
+    static std::string HelpLines();
 
 private:
     std::string Run(std::string_view command, std::string_view args, bool& quit);

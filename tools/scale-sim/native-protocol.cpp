@@ -4,11 +4,13 @@
 #include <array>
 #include <charconv>
 
+#include "wire.h"
+
 namespace scale_sim {
 namespace {
 
-const std::string kOk = "OK\r\n";
-const std::string kError = "ERROR\r\n";
+const std::string kOk = "OK" + std::string(kLineEnd);
+const std::string kError = "ERROR" + std::string(kLineEnd);
 
 // Keys that start an action rather than name a setting.
 constexpr std::array<std::string_view, 4> kActions = {"zcal", "wcal", "rst", "init"};
@@ -100,7 +102,7 @@ std::string NativeAnswer(std::string_view line, ScaleState& state) {
     std::string_view rest = line.substr(1);
     if (line[0] == 'G') {
         std::optional<std::string> value = state.settings.Get(rest);
-        return value ? std::string(rest) + "=" + *value + "\r\n" : kError;
+        return value ? std::string(rest) + "=" + *value + std::string(kLineEnd) : kError;
     }
     if (line[0] == 'S') return Write(rest, state);
     return kError;

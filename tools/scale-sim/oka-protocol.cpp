@@ -8,6 +8,8 @@ namespace {
 constexpr std::uint8_t kWeightCommand = 0x02;
 constexpr std::uint8_t kSumCommand = 0x06;
 constexpr std::uint8_t kTareCommand = 0x07;
+// The zero command is a run of zeros closed by this byte.
+constexpr std::uint8_t kZeroRunEnd = 0x01;
 constexpr std::size_t kDigitRequestSize = 7;
 constexpr std::size_t kZeroRun = 15;
 constexpr std::size_t kWeightAnswerSize = 24;
@@ -25,7 +27,7 @@ ParseStep ZeroRun(std::span<const std::uint8_t> input, ScaleState& state) {
         // Keep waiting for the closing 01, but never hold more zeros than the command has.
         return {zeros > kZeroRun ? zeros - kZeroRun : 0, std::nullopt};
     }
-    if (input[zeros] == 0x01 && zeros >= kZeroRun) {
+    if (input[zeros] == kZeroRunEnd && zeros >= kZeroRun) {
         state.SetZero();
         return {zeros + 1, std::nullopt};
     }

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "control.h"
+
 namespace scale_sim {
 namespace {
 
@@ -107,33 +109,8 @@ moves the net weight into the tare, specify tare keeps the gross weight.
 
 Control, one command a line on standard input, each answered by one line ("ok", "error: ...",
 or the value). End of input quits unless --stay is given.
-  weight N          net weight in grams (may be negative)
-  tare N            tare in grams
-  stable 0|1        stable mark
-  settle N          unstable now, stable again once N more requests are answered (ENQ included)
-  mute [KEY]        leave service requests for KEY unanswered (no KEY: answer all again)
-  zero auto|0|1     zero mark: auto follows the weight (default), or forced
-  overload 0|1      overload
-  unit kg|g|lb      unit of the CAS frame
-  silent 0|1        answer nothing at all (stays until "silent 0")
-  corrupt-checksum  invert the checksum of the next reply that has one (POS, CAS)
-  nak [N]           answer the next N enquiries (ENQ) with NAK (default 1)
-  stray [N]         put N stray bytes (A5) before the next reply (default 3)
-  stray-digits [N]  the same with ASCII digits 1, 2, 3, ... as the stray bytes
-  split [MS]        send the next reply in two halves MS ms apart (default 50)
-  delay MS          hold the next reply back MS ms
-  drop              send half of the next reply, then cut the line: TCP closes the host's socket;
-                    the pty closes its master and starts over on a new pty (the new path goes to
-                    standard error and "status", and --link follows it)
-  set KEY VALUE     write a service setting without checks (the table only)
-  get KEY           prints KEY=VALUE
-  protocol P        switch the retail protocol (pos and cas also set prov 1 and 0)
-  pro 0|1           answer the service protocol or not
-  interval MS       cas-active frame interval
-  status            one line: state, armed faults, endpoint and whether a host is connected
-  help              one line listing the commands
-  quit              exit
-The faults stray, split, delay, drop and corrupt-checksum act on the next data reply (frame,
+)" + Control::HelpLines() +
+           R"(The faults stray, split, delay, drop and corrupt-checksum act on the next data reply (frame,
 service line or streamed frame), not on the one-byte answer to ENQ.
 )";
 }

@@ -50,11 +50,11 @@ ParseStep ScaleEngine::Step(std::span<const std::uint8_t> input) {
 }
 
 ParseStep ScaleEngine::NativeStep(std::span<const std::uint8_t> input) {
-    static constexpr std::uint8_t kEnd[] = {'\r', '\n'};
-    auto end = std::search(input.begin(), input.end(), std::begin(kEnd), std::end(kEnd));
+    auto end = std::search(input.begin(), input.end(), kLineEnd.begin(), kLineEnd.end(),
+                           [](std::uint8_t b, char c) { return b == static_cast<std::uint8_t>(c); });
     if (end == input.end()) return {input.size() > kMaxServiceLine ? input.size() : 0, std::nullopt};
     std::string_view line(reinterpret_cast<const char*>(input.data()), static_cast<std::size_t>(end - input.begin()));
-    std::size_t consumed = line.size() + 2;
+    std::size_t consumed = line.size() + kLineEnd.size();
     if (state_.IsMuted(line)) return {consumed, std::nullopt};
     return {consumed, Reply{ToBytes(NativeAnswer(line, state_)), false, std::nullopt}};
 }

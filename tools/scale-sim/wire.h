@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace scale_sim {
@@ -18,6 +19,10 @@ inline constexpr std::uint8_t kEnq = 0x05;
 inline constexpr std::uint8_t kAck = 0x06;
 inline constexpr std::uint8_t kDc1 = 0x11;
 inline constexpr std::uint8_t kNak = 0x15;
+inline constexpr char kCr = '\r';
+inline constexpr char kLf = '\n';
+// The end of a service line, both ways.
+inline constexpr std::string_view kLineEnd = "\r\n";
 
 // One answer of the scale. Handshake answers (the single ACK to an enquiry) are kept apart
 // because the fault switches aim at the data that follows them.

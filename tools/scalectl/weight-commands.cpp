@@ -74,6 +74,23 @@ JsonLine JsonReading(const driver::Reading& reading) {
     return json;
 }
 
+// --watch keeps watching: a bad reading is one line, a lost line is reopened once a second.
+// True when the line is lost.
+bool ReportWatchError(const Context& context, const CtlError& error, DriverSession& session) {
+    const auto ecase = error.ecase();
+    const auto language = context.options.Language();
+    if (driver::LineLost(ecase, ecase != driver::ErrorCase::ConnectionError || session.IsOpen())) {
+        std::cerr << ErrorLine(ecase, language, EscapeControls(error.cause()))
+                  << "; the line is lost, reopening once a second" << std::endl;
+        return true;
+    }
+    if (context.options.json)
+        std::cout << ErrorJson(ecase, language, EscapeControls(error.cause())).str() << std::endl;
+    else
+        std::cerr << ErrorLine(ecase, language, EscapeControls(error.cause())) << std::endl;
+    return false;
+}
+
 void ReadWeight(const Context& context, const WeightOptions& options) {
     if (options.count && *options.count == 0) throw UsageError("--count must be at least 1");
     // --watch without --count reads until Ctrl-C.
@@ -115,18 +132,7 @@ void ReadWeight(const Context& context, const WeightOptions& options) {
             endLine();
             if (!options.watch) throw;
             if (lost) continue;  // still gone: one line said so
-            // --watch keeps watching: a bad reading is one line, a lost line is reopened once a second.
-            const auto ecase = error.ecase();
-            if (driver::LineLost(ecase, ecase != driver::ErrorCase::ConnectionError || session.IsOpen())) {
-                lost = true;
-                std::cerr << ErrorLine(ecase, context.options.Language(), EscapeControls(error.cause()))
-                          << "; the line is lost, reopening once a second" << std::endl;
-            } else if (context.options.json) {
-                std::cout << ErrorJson(ecase, context.options.Language(), EscapeControls(error.cause())).str()
-                          << std::endl;
-            } else {
-                std::cerr << ErrorLine(ecase, context.options.Language(), EscapeControls(error.cause())) << std::endl;
-            }
+            lost = ReportWatchError(context, error, session);
             continue;
         } catch (...) {
             endLine();

@@ -1,6 +1,7 @@
 #pragma once
 
-// The scale simulator as a child process, and a driver device opened on it through the exports.
+// A driver device opened through the exports of libdriver.so, as a caller uses it, on a scale
+// simulator (support/sim-process.h).
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include <driver/driver.h>
 #include <driver/error-names.h>
@@ -20,12 +20,11 @@ namespace e2e {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::milliseconds;
+using testsupport::SimProcess;
 
 inline Ms Since(Clock::time_point start) {
     return std::chrono::duration_cast<Ms>(Clock::now() - start);
 }
-
-using testsupport::SimProcess;
 
 // What a logic device holds besides its id and name.
 struct Connection {
@@ -42,7 +41,7 @@ inline Connection ConnectionTo(const SimProcess& sim, const std::string& protoco
     return Connection{tcp ? "TCP" : "Serial Port", sim.endpoint(), model, protocol};
 }
 
-// A device handle of libdriver.so with one logic device of its own, as a caller uses them.
+// A device handle with one logic device of its own.
 class Scale {
 public:
     Scale() { ::create(&handle_); }
@@ -54,25 +53,19 @@ public:
     Scale(const Scale&) = delete;
     Scale& operator=(const Scale&) = delete;
 
-    driver::ErrorCase Describe(const Connection& c) {
+    driver::ErrorCase DescribeAndOpen(const Connection& c) {
         auto err = Code(::add_logic_device(handle_, id_));
-        if (err != driver::ErrorCase::Correct) return err;
         using P = driver::LogicDeviceParamType;
         for (const auto& [type, value] :
              {std::pair{P::Name, std::string("e2e-") + std::to_string(id_)}, std::pair{P::ConnectionType, c.type},
               std::pair{P::EndPoint, c.endPoint}, std::pair{P::BaudRate, c.baudRate}, std::pair{P::Model, c.model},
               std::pair{P::Protocol, c.protocol}}) {
-            err = Code(::set_logic_device_param(handle_, id_, type, value));
-            if (err != driver::ErrorCase::Correct) return err;
+            if (err == driver::ErrorCase::Correct) err = SetLogicParam(type, value);
         }
-        return err;
+        return err == driver::ErrorCase::Correct ? Open() : err;
     }
     driver::ErrorCase Open() { return Code(::driver_open(&handle_, id_)); }
     driver::ErrorCase Close() { return Code(::driver_close(&handle_)); }
-    driver::ErrorCase DescribeAndOpen(const Connection& c) {
-        const auto err = Describe(c);
-        return err == driver::ErrorCase::Correct ? Open() : err;
-    }
 
     driver::ErrorCase Run(driver::Command command) { return Code(::execute_command(handle_, command)); }
     driver::ErrorCase Set(driver::ParamType type, const std::string& value) {
@@ -98,7 +91,6 @@ public:
     }
 
     driver::DeviceHandle handle() const { return handle_; }
-    driver::LogicDeviceId id() const { return id_; }
 
 private:
     static driver::ErrorCase Code(std::int32_t code) { return static_cast<driver::ErrorCase>(code); }
@@ -106,10 +98,6 @@ private:
     driver::DeviceHandle handle_ = nullptr;
     driver::LogicDeviceId id_ = 0;
 };
-
-}  // namespace e2e
-
-namespace e2e {
 
 // The weight text a reading reports for a weight in grams: CAS in kilograms (its default unit),
 // the others in grams.
