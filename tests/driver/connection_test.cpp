@@ -36,10 +36,6 @@ using driver::TCPConnection;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-void WriteAll(int fd, const ByteVector& bytes) {
-    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-}
-
 // Whatever of count bytes arrives on fd within the wait.
 ByteVector ReadUpTo(int fd, std::size_t count, std::chrono::milliseconds wait = 2000ms) {
     ByteVector bytes(count);
@@ -98,8 +94,6 @@ public:
 // A transport as the typed suite sees it: a connection, the peer's descriptor and the deadline.
 struct SerialLine {
     static constexpr auto kDeadline = 500ms;
-    static constexpr const char* kClosedWrite =
-        "Norvell::Balvex::Driver::connection, , SerialPortConnection::WriteData, port is closed.";
     void Accept() {}
     int PeerFd() const { return pty.fd(); }
 
@@ -109,8 +103,6 @@ struct SerialLine {
 
 struct TcpLine {
     static constexpr auto kDeadline = 700ms;
-    static constexpr const char* kClosedWrite =
-        "Norvell::Balvex::Driver::connection, , SocketConnection::WriteData, port is closed.";
     void Accept() {
         peer = tcp::socket(io);
         acceptor.accept(peer);
@@ -132,7 +124,9 @@ protected:
         ASSERT_EQ(err_, ErrorCase::Correct);
         line_.Accept();
     }
-    void PeerWrite(const ByteVector& bytes) { WriteAll(line_.PeerFd(), bytes); }
+    void PeerWrite(const ByteVector& bytes) {
+        ASSERT_EQ(::write(line_.PeerFd(), bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    }
     ByteVector PeerRead(std::size_t count, std::chrono::milliseconds wait = 2000ms) {
         return ReadUpTo(line_.PeerFd(), count, wait);
     }
@@ -155,12 +149,7 @@ TYPED_TEST(ConnectionContract, ClosedConnectionRefusesTransfersUntilReopened) {
     this->connection_.Close();
     this->connection_.Close();
     EXPECT_FALSE(this->connection_.IsOpen());
-    try {
-        this->connection_.WriteData({1}, this->err_);
-        ADD_FAILURE() << "no exception";
-    } catch (const std::logic_error& error) {
-        EXPECT_STREQ(error.what(), TypeParam::kClosedWrite);
-    }
+    EXPECT_THROW(this->connection_.WriteData({1}, this->err_), std::logic_error);
     EXPECT_THROW(this->Read(Never), std::logic_error);
     this->Open();
     this->connection_.WriteData({0x05}, this->err_);
@@ -201,25 +190,22 @@ TYPED_TEST(ConnectionContract, ChunkedReplyIsJoinedAndTestedAsAWhole) {
             std::this_thread::sleep_for(30ms);
         }
     });
-    std::vector<ByteVector> seen;
-    ByteVector out = {0xAA};  // earlier bytes stay in front
+    ByteVector expected = {0xAA};  // earlier bytes stay in front
+    expected.insert(expected.end(), reply.begin(), reply.end());
+    std::vector<std::size_t> seen;  // each call sees a longer start of the whole
     const auto lineEnded = [&](const ByteVector& bytes) {
-        seen.push_back(bytes);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), expected.begin())) << "call " << seen.size();
+        seen.push_back(bytes.size());
         return bytes.size() > 2 && bytes[bytes.size() - 2] == '\r' && bytes.back() == '\n';
     };
+    ByteVector out = {0xAA};
     this->connection_.ReadData(out, lineEnded, this->err_);
     peer.join();
-
-    ByteVector expected = {0xAA};
-    expected.insert(expected.end(), reply.begin(), reply.end());
     EXPECT_EQ(this->err_, ErrorCase::Correct);
     EXPECT_EQ(out, expected);
-    ASSERT_GE(seen.size(), 2u);
-    for (std::size_t i = 1; i < seen.size(); ++i) {
-        EXPECT_GT(seen[i].size(), seen[i - 1].size());
-        EXPECT_TRUE(std::equal(seen[i].begin(), seen[i].end(), expected.begin())) << "call " << i;
-    }
-    EXPECT_EQ(seen.back(), expected);
+    EXPECT_GE(seen.size(), 2u);
+    EXPECT_TRUE(std::ranges::is_sorted(seen)) << "a call saw fewer bytes than the one before";
+    EXPECT_EQ(seen.back(), expected.size());
 }
 
 TYPED_TEST(ConnectionContract, UnfinishedReadEndsAtTheDeadlineWithItsBytes) {
@@ -264,8 +250,8 @@ protected:
     DeadlineProbe& port() { return line_.connection; }
 };
 
-TEST(SerialPortClosed, LineOptionsAreSupportedButNotStored) {
-    SerialPortConnection connection("/dev/does-not-matter");
+TEST(SerialPortClosed, AMissingPortOpensNothingAndStoresNoOption) {
+    SerialPortConnection connection("/dev/ttyNoSuchPort9");
     for (Option option :
          {Option::BaudRate, Option::CharacterSize, Option::StopBits, Option::Parity, Option::FlowControl})
         EXPECT_TRUE(connection.IsOptionSupported(option));
@@ -273,6 +259,10 @@ TEST(SerialPortClosed, LineOptionsAreSupportedButNotStored) {
     connection.SetDefaultOptions(err);
     EXPECT_EQ(err, ErrorCase::UnableToOpenSerialPort);
     EXPECT_EQ(connection.GetOption(Option::BaudRate, err), "") << "a closed port stores nothing";
+    err = ErrorCase::Correct;
+    connection.Open(err);
+    EXPECT_EQ(err, ErrorCase::UnableToOpenSerialPort);
+    EXPECT_FALSE(connection.IsOpen());
 }
 
 TEST_F(SerialPortTest, DefaultOptionsAreStoredAndApplied) {
@@ -341,14 +331,6 @@ TEST_F(SerialPortTest, VanishedPortIsReopenedOnceAndReported) {
     port().WriteData({1, 2, 3}, err_);
     EXPECT_EQ(err_, ErrorCase::UnableToOpenSerialPort);  // EIO, then the reopen finds no port
     EXPECT_FALSE(port().IsOpen());
-}
-
-TEST(SerialPortOpen, MissingPortIsUnableToOpen) {
-    SerialPortConnection connection("/dev/ttyNoSuchPort9");
-    ErrorCase err = ErrorCase::Correct;
-    connection.Open(err);
-    EXPECT_EQ(err, ErrorCase::UnableToOpenSerialPort);
-    EXPECT_FALSE(connection.IsOpen());
 }
 
 TEST(SerialPortOpen, PortHeldByAnotherOpenerIsRefusedUntilReleased) {
@@ -450,11 +432,7 @@ TEST(TcpConnection, EmptyAddressOrServiceIsUnsetAndNoOptionIsSupported) {
         EXPECT_EQ(err, ErrorCase::Unset) << '"' << address << "\" \"" << service << '"';
         EXPECT_FALSE(connection.IsOpen());
     }
-    TCPConnection connection("127.0.0.1", "77");
-    ErrorCase err = ErrorCase::BoostTimeOut;
-    connection.SetDefaultOptions(err);
-    EXPECT_EQ(err, ErrorCase::BoostTimeOut);
-    EXPECT_FALSE(connection.IsOptionSupported(Option::BaudRate));
+    EXPECT_FALSE(TCPConnection("127.0.0.1", "77").IsOptionSupported(Option::BaudRate));
 }
 
 TEST_F(TcpTest, PeerClosingIsAnUnknownTransferErrorAndClosesTheLine) {

@@ -63,10 +63,7 @@ TEST(DescriptionTest, TextsThatAreEasyToBreak) {
               L"Not all parameters are set in logic device");
 
     // The Russian Boost texts mix in Latin letters: "Ta" at the start, "a" at the end.
-    const std::wstring& timeout = Description(ErrorCase::BoostTimeOut, kRussian);
-    EXPECT_EQ(timeout, L"Taйм-аут Boost-a");
-    EXPECT_EQ(timeout.substr(0, 2), L"\x54\x61");
-    EXPECT_EQ(timeout.back(), L'\x61');
+    EXPECT_EQ(Description(ErrorCase::BoostTimeOut, kRussian), L"\x54\x61йм-аут Boost-\x61");
     EXPECT_EQ(Description(ErrorCase::BoostErrorUnknown, kRussian).back(), L'\x61');
 }
 

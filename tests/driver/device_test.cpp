@@ -20,9 +20,6 @@ TEST(DeviceCommands, ModelCheckGuardsEveryCommandButUnderAuto) {
     EXPECT_EQ(scale.Run(Command::GetMaxWeight), ErrorCase::WrongModelChosen);
     EXPECT_TRUE(scale.port->writes().empty());
 
-    scale.Configure("CAS-K", "K 15", "Not Pro model");
-    EXPECT_EQ(scale.Run(Command::StatusOfWeightChannel), ErrorCase::WrongModelChosen);
-
     scale.Configure("OKA", "A7", "K-ZA A7-15.2 III(средний)");
     scale.port->Answer("sern=12345\r\n");
     EXPECT_EQ(scale.Run(Command::GetSerialNumber), ErrorCase::Correct);
@@ -82,12 +79,6 @@ TEST(DeviceCommands, EveryCommandButTheUnknownOnesHasAnExecutor) {
         const bool unknown = number == 0 || (number >= 51 && number <= 54);
         EXPECT_EQ(err == ErrorCase::CommandUnsupported, unknown) << number;
     }
-}
-
-TEST(DeviceCommands, StreamedFramesAreAwaitedWithoutARequest) {
-    FakeScale scale("CAS-K-Active");
-    EXPECT_EQ(scale.Run(Command::StatusOfWeightChannel), ErrorCase::BoostTimeOut);
-    EXPECT_EQ(scale.port->states, std::vector<TransferState>{TransferState::Idle});
 }
 
 namespace {

@@ -6,8 +6,6 @@
 #define BOOST_BIND_GLOBAL_PLACEHOLDERS
 #include <boost/property_tree/json_parser.hpp>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,14 +28,8 @@ protected:
     static void SetUpTestSuite() { driver::logging::Enabled(driver::LogLevel::Trace); }
 
     std::filesystem::path File() const { return appData_.ponderix() / "logic-devices-connection-config.json"; }
-    void WriteFile(const std::string& text) const {
-        std::filesystem::create_directories(appData_.ponderix());
-        std::ofstream(File()) << text;
-    }
-    std::string ReadFile() const {
-        std::ifstream in(File());
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    void WriteFile(const std::string& text) const { WriteText(File(), text); }
+    std::string ReadFile() const { return ReadText(File()); }
     // Throws when the file does not parse.
     boost::property_tree::ptree StoredDevices() const {
         boost::property_tree::ptree tree;

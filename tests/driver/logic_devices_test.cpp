@@ -1,9 +1,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
-#include <cstdlib>
 #include <functional>
-#include <optional>
 
 #include "defines.h"
 #include "logic-devices-fixture.h"
@@ -13,8 +11,6 @@ namespace {
 using driver::ErrorCase;
 using driver::LogicDeviceId;
 using driver::LogicDeviceManager;
-using Type = driver::LogicDeviceParamType;
-using Ids = std::vector<LogicDeviceId>;
 namespace fs = std::filesystem;
 
 // One stored device with every value set.
@@ -54,31 +50,24 @@ TEST_F(LogicDevicesTest, FirstStartCreatesTheFolderAndOneCurrentDefaultDevice) {
     manager.AreAllParametersSet(1, ecase_);
     EXPECT_EQ(ecase_, ErrorCase::Correct);
 
-    // A later registry reads the file as it stands and does not rewrite it.
+    // A later registry reads the file as it stands and does not rewrite it; the last device stays.
     const auto before = ReadFile();
     EXPECT_EQ(LogicDeviceManager().GetCurrentLogicDeviceID(ecase_), 1u);
+    EXPECT_EQ(ecase_, ErrorCase::Correct);
+    manager.DeleteLogicDevice(1, ecase_);
+    EXPECT_EQ(ecase_, ErrorCase::LogicDeviceJSONError);
     EXPECT_EQ(ReadFile(), before);
-    EXPECT_EQ(ecase_, ErrorCase::Correct);
 }
 
-TEST_F(LogicDevicesTest, AddReusesDeletedIdsAndAppendsEmptyDevices) {
-    LogicDeviceManager manager;
-    EXPECT_EQ(manager.AddLogicDevice(ecase_), 2u);
-    EXPECT_EQ(manager.AddLogicDevice(ecase_), 3u);
-    manager.DeleteLogicDevice(2, ecase_);
-    EXPECT_EQ(manager.AddLogicDevice(ecase_), 2u);
-    EXPECT_EQ(manager.AddLogicDevice(ecase_), 4u);
-    EXPECT_EQ(ecase_, ErrorCase::Correct);
-    EXPECT_EQ(manager.GetAllSortedID(ecase_), (Ids{1, 2, 3, 4}));
-    EXPECT_EQ(StoredKeys(), (std::vector<std::string>{"1", "3", "2", "4"}));
-    EXPECT_EQ(Stored(4, "is-current"), "false");
-    EXPECT_EQ(Stored(4, "protocol"), "");
-}
-
-TEST_F(LogicDevicesTest, AddFillsTheGapsOfALoadedFile) {
+TEST_F(LogicDevicesTest, AddFillsTheLowestGapAndAppendsAnEmptyDevice) {
     WriteFile(Devices({Member("2", "true"), Member("5", "false")}));
     LogicDeviceManager gaps;
     for (LogicDeviceId expected : {1u, 3u, 4u, 6u}) EXPECT_EQ(gaps.AddLogicDevice(ecase_), expected);
+    gaps.DeleteLogicDevice(3, ecase_);
+    EXPECT_EQ(gaps.AddLogicDevice(ecase_), 3u);
+    EXPECT_EQ(StoredKeys(), (std::vector<std::string>{"2", "5", "1", "4", "6", "3"}));
+    EXPECT_EQ(Stored(3, "is-current"), "false");
+    EXPECT_EQ(Stored(3, "protocol"), "");
 
     // One huge id must not cost a gap per smaller number.
     WriteFile(Devices({Member("4000000000", "true")}));
@@ -86,22 +75,6 @@ TEST_F(LogicDevicesTest, AddFillsTheGapsOfALoadedFile) {
     EXPECT_EQ(huge.AddLogicDevice(ecase_), 1u);
     EXPECT_EQ(huge.GetAllSortedID(ecase_), (Ids{1, 4000000000u}));
     EXPECT_EQ(ecase_, ErrorCase::Correct);
-}
-
-TEST_F(LogicDevicesTest, DeleteRefusesTheLastDeviceAndUnknownIds) {
-    LogicDeviceManager manager;
-    const auto single = ReadFile();
-    manager.DeleteLogicDevice(1, ecase_);
-    EXPECT_EQ(ecase_, ErrorCase::LogicDeviceJSONError);
-    EXPECT_EQ(ReadFile(), single);
-
-    ecase_ = ErrorCase::Correct;
-    manager.AddLogicDevice(ecase_);
-    const auto pair = ReadFile();
-    manager.DeleteLogicDevice(7, ecase_);
-    EXPECT_EQ(ecase_, ErrorCase::LogicDeviceJSONError);
-    EXPECT_EQ(ReadFile(), pair);
-    EXPECT_EQ(manager.GetAllSortedID(ecase_), (Ids{1, 2}));
 }
 
 TEST_F(LogicDevicesTest, ANewDeviceIsUnsetUntilEveryValueIsSet) {
@@ -135,6 +108,7 @@ TEST_F(LogicDevicesTest, ANewDeviceIsUnsetUntilEveryValueIsSet) {
 
 TEST_F(LogicDevicesTest, UnknownIdsAndTheIdItselfAreRefusedWithoutWriting) {
     LogicDeviceManager manager;
+    manager.AddLogicDevice(ecase_);
     const auto before = ReadFile();
     const std::vector<std::pair<std::function<void()>, ErrorCase>> calls = {
         {[&] { manager.SetLogicDeviceParam(9, Type::Name, "x", ecase_); }, ErrorCase::LogicDeviceNotFound},
@@ -143,6 +117,7 @@ TEST_F(LogicDevicesTest, UnknownIdsAndTheIdItselfAreRefusedWithoutWriting) {
         {[&] { manager.SetCurrentLogicDevice(9, ecase_); }, ErrorCase::LogicDeviceNotFound},
         {[&] { manager.AreAllParametersSet(9, ecase_); }, ErrorCase::LogicDeviceJSONError},
         {[&] { manager.SetLogicDeviceParam(1, Type::ID, "7", ecase_); }, ErrorCase::LogicDeviceJSONError},
+        {[&] { manager.DeleteLogicDevice(9, ecase_); }, ErrorCase::LogicDeviceJSONError},
     };
     for (std::size_t i = 0; i < calls.size(); ++i) {
         ecase_ = ErrorCase::Correct;
@@ -152,10 +127,10 @@ TEST_F(LogicDevicesTest, UnknownIdsAndTheIdItselfAreRefusedWithoutWriting) {
     EXPECT_EQ(ReadFile(), before);
     ecase_ = ErrorCase::Correct;
     EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), 1u);
-    EXPECT_EQ(manager.GetLogicDeviceParam(1, Type::ID, ecase_), "1");
+    EXPECT_EQ(manager.GetAllSortedID(ecase_), (Ids{1, 2}));
 }
 
-TEST_F(LogicDevicesTest, TheLargestMarkedIdIsCurrentAndSetCurrentClearsEveryMark) {
+TEST_F(LogicDevicesTest, TheLargestMarkedIdIsCurrentSetCurrentClearsEveryMarkAndDeleteClearsIt) {
     WriteFile(Devices({Member("1", "false"), Member("2", "true"), Member("5", "true")}));
     LogicDeviceManager manager;
     EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), 5u);
@@ -169,11 +144,8 @@ TEST_F(LogicDevicesTest, TheLargestMarkedIdIsCurrentAndSetCurrentClearsEveryMark
     }
     EXPECT_EQ(LogicDeviceManager().GetCurrentLogicDeviceID(ecase_), 1u);
     EXPECT_EQ(ecase_, ErrorCase::Correct);
-}
 
-TEST_F(LogicDevicesTest, DeletingTheCurrentDeviceLeavesNoneCurrent) {
-    LogicDeviceManager manager;
-    const auto id = manager.AddLogicDevice(ecase_);
+    // Deleting the current device leaves none current, for this registry and the next.
     manager.DeleteLogicDevice(1, ecase_);
     ASSERT_EQ(ecase_, ErrorCase::Correct);
     manager.GetCurrentLogicDeviceID(ecase_);
@@ -181,11 +153,6 @@ TEST_F(LogicDevicesTest, DeletingTheCurrentDeviceLeavesNoneCurrent) {
     ecase_ = ErrorCase::Correct;
     LogicDeviceManager().GetCurrentLogicDeviceID(ecase_);
     EXPECT_EQ(ecase_, ErrorCase::LogicDeviceNotFound);
-
-    ecase_ = ErrorCase::Correct;
-    manager.SetCurrentLogicDevice(id, ecase_);
-    EXPECT_EQ(manager.GetCurrentLogicDeviceID(ecase_), id);
-    EXPECT_EQ(ecase_, ErrorCase::Correct);
 }
 
 // Two registries stand for two programs: neither writes back its older copy of the file.
@@ -240,48 +207,35 @@ TEST_F(LogicDevicesTest, At101DevicesAddIsRefused) {
     EXPECT_EQ(ecase_, ErrorCase::Correct);
 }
 
-// Construction must refuse a file it cannot understand and leave it exactly as the user had it.
-struct BrokenFile {
-    const char* name;
-    std::string text;
-    const char* message;
-};
-
-void PrintTo(const BrokenFile& file, std::ostream* out) {
-    *out << file.name;
-}
-
-class BrokenFileTest : public LogicDevicesTest, public ::testing::WithParamInterface<BrokenFile> {};
-
-TEST_P(BrokenFileTest, ConstructionFailsAndKeepsTheFile) {
-    WriteFile(GetParam().text);
-    ExpectConstructionFails(ErrorCase::LogicDeviceJSONError, GetParam().message);
-    EXPECT_EQ(ReadFile(), GetParam().text);
-    EXPECT_TRUE(Leftovers().empty());
-}
-
 constexpr const char* kUnreadable = "Failed reading from json file";
-constexpr const char* kJsonError = "Logic device JSON error";
 
-INSTANTIATE_TEST_SUITE_P(
-    LogicDevices, BrokenFileTest,
-    ::testing::Values(
-        BrokenFile{"NotJson", "{\"devices\": {", kUnreadable}, BrokenFile{"EmptyFile", "", kUnreadable},
-        BrokenFile{"EmptyDocument", "{}", kJsonError}, BrokenFile{"NoDevices", "{\"other\": {}}", kJsonError},
-        BrokenFile{"DevicesWithoutMembers", "{\"devices\": {}}", kJsonError},
-        BrokenFile{"DevicesAsArray", "{\"devices\": [{\"is-current\": \"true\"}]}", kJsonError},
-        BrokenFile{"NonNumericId", Devices({Member("first", "true")}), kJsonError},
-        BrokenFile{"ZeroId", Devices({Member("0", "true")}), kJsonError},
-        BrokenFile{"NegativeId", Devices({Member("-1", "true")}), kJsonError},
-        BrokenFile{"LeadingZero", Devices({Member("01", "true")}), kJsonError},
-        BrokenFile{"IdAbove32Bits", Devices({Member("4294967296", "true")}), kJsonError},
-        BrokenFile{"SameIdTwice", Devices({Member("3", "true"), Member("3", "false")}), kJsonError},
-        BrokenFile{"MissingKey", "{\"devices\": {\"1\": {\"is-current\": \"true\"}}}", kJsonError},
-        BrokenFile{"ObjectAsValue",
-                   "{\"devices\": {\"1\": {\"is-current\": \"true\", \"name\": {\"a\": \"b\"}, \"connection-type\": "
-                   "\"TCP\", \"end-point\": \"h\", \"baud-rate\": \"9600\", \"model\": \"m\", \"protocol\": \"OKA\"}}}",
-                   kJsonError}),
-    [](const auto& info) { return std::string(info.param.name); });
+// Construction must refuse a file it cannot understand and leave it exactly as the user had it.
+TEST_F(LogicDevicesTest, ConstructionFailsOnABrokenFileAndKeepsIt) {
+    const std::string objectAsValue =
+        "{\"devices\": {\"1\": {\"is-current\": \"true\", \"name\": {\"a\": \"b\"}, \"connection-type\": "
+        "\"TCP\", \"end-point\": \"h\", \"baud-rate\": \"9600\", \"model\": \"m\", \"protocol\": \"OKA\"}}}";
+    for (const auto& [text, message] : std::initializer_list<std::pair<std::string, const char*>>{
+             {"{\"devices\": {", kUnreadable},
+             {"", kUnreadable},
+             {"{}", nullptr},
+             {"{\"other\": {}}", nullptr},
+             {"{\"devices\": {}}", nullptr},
+             {"{\"devices\": [{\"is-current\": \"true\"}]}", nullptr},
+             {Devices({Member("first", "true")}), nullptr},
+             {Devices({Member("0", "true")}), nullptr},
+             {Devices({Member("-1", "true")}), nullptr},
+             {Devices({Member("01", "true")}), nullptr},
+             {Devices({Member("4294967296", "true")}), nullptr},
+             {Devices({Member("3", "true"), Member("3", "false")}), nullptr},
+             {"{\"devices\": {\"1\": {\"is-current\": \"true\"}}}", nullptr},
+             {objectAsValue, nullptr}}) {
+        SCOPED_TRACE(text);
+        WriteFile(text);
+        ExpectConstructionFails(ErrorCase::LogicDeviceJSONError, message ? message : "Logic device JSON error");
+        EXPECT_EQ(ReadFile(), text);
+        EXPECT_TRUE(Leftovers().empty());
+    }
+}
 
 TEST_F(LogicDevicesTest, AFileThatCannotBeReadIsReported) {
     fs::create_directories(File());
@@ -293,22 +247,11 @@ TEST_F(LogicDevicesTest, AFolderThatCannotBeMadeIsReported) {
     std::ofstream(appData_.path() / "NORVELL") << "keep";
     ExpectConstructionFails(ErrorCase::LogicDeviceJSONError,
                             "Cannot create logic-devices-connection-config.json file directory");
-    std::ifstream in(appData_.path() / "NORVELL");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+    EXPECT_EQ(testsupport::ReadText(appData_.path() / "NORVELL"), "keep");
 }
 
 TEST_F(LogicDevicesTest, NoAppDataRootIsReported) {
-    struct Unset {
-        const char* name;
-        std::optional<std::string> old;
-        explicit Unset(const char* n) : name(n) {
-            if (const char* value = std::getenv(n)) old = value;
-            ::unsetenv(n);
-        }
-        ~Unset() {
-            if (old) ::setenv(name, old->c_str(), 1);
-        }
-    } appdata("APPDATA"), xdg("XDG_DATA_HOME"), home("HOME");
+    const testsupport::ScopedEnv appdata("APPDATA", {}), xdg("XDG_DATA_HOME", {}), home("HOME", {});
     ExpectConstructionFails(ErrorCase::LogicDeviceJSONError,
                             "Cannot create logic-devices-connection-config.json file directory. Environment variable "
                             "APPDATA is not set.");
@@ -335,18 +278,9 @@ private:
     sighandler_t handler_{};
 };
 
-struct Change {
-    const char* name;
-    std::function<void(LogicDeviceManager&, ErrorCase&)> run;
-};
-
-void PrintTo(const Change& change, std::ostream* out) {
-    *out << change.name;
-}
-
-class FailedWriteTest : public LogicDevicesTest, public ::testing::WithParamInterface<Change> {
-protected:
-    static std::string Memory(LogicDeviceManager& manager) {
+// Every change that fails to write leaves the file, the memory of the registry and the folder as they were.
+TEST_F(LogicDevicesTest, AFailedWriteLeavesFileAndMemoryAsTheyWere) {
+    const auto memory = [](LogicDeviceManager& manager) {
         ErrorCase ignored = ErrorCase::Correct;
         std::string text = "current " + std::to_string(manager.GetCurrentLogicDeviceID(ignored));
         for (const auto id : manager.GetAllSortedID(ignored)) {
@@ -354,38 +288,33 @@ protected:
                     manager.GetLogicDeviceParam(id, Type::Name, ignored);
         }
         return text;
-    }
-};
-
-TEST_P(FailedWriteTest, LeavesFileAndMemoryAsTheyWere) {
-    WriteFile(Devices({Member("1", "true"), Member("2", "false")}));
-    LogicDeviceManager manager;
-    const auto file = ReadFile();
-    const auto memory = Memory(manager);
-    {
-        FullDisk full;
-        try {
-            GetParam().run(manager, ecase_);
-            ADD_FAILURE() << "the write did not fail";
-        } catch (const driver::DriverError& error) {
-            EXPECT_EQ(error.code(), ErrorCase::UnableToOpenFile);
+    };
+    using Change = std::function<void(LogicDeviceManager&, ErrorCase&)>;
+    for (const Change& change : {Change([](auto&m, auto&e) { m.AddLogicDevice(e); }),
+                                 Change([](auto&m, auto&e) { m.DeleteLogicDevice(1, e); }),
+                                 Change([](auto&m, auto&e) { m.SetLogicDeviceParam(2, Type::Name, "new", e); }),
+                                 Change([](auto&m, auto&e) { m.SetCurrentLogicDevice(2, e); })}) {
+        WriteFile(Devices({Member("1", "true"), Member("2", "false")}));
+        LogicDeviceManager manager;
+        const auto file = ReadFile();
+        const auto before = memory(manager);
+        {
+            FullDisk full;
+            try {
+                change(manager, ecase_);
+                ADD_FAILURE() << "the write did not fail";
+            } catch (const driver::DriverError& error) {
+                EXPECT_EQ(error.code(), ErrorCase::UnableToOpenFile);
+            }
         }
+        EXPECT_EQ(ReadFile(), file);
+        EXPECT_EQ(memory(manager), before);
+        EXPECT_TRUE(Leftovers().empty());
+
+        change(manager, ecase_);
+        EXPECT_EQ(ecase_, ErrorCase::Correct);
+        EXPECT_NE(ReadFile(), file);
     }
-    EXPECT_EQ(ReadFile(), file);
-    EXPECT_EQ(Memory(manager), memory);
-    EXPECT_TRUE(Leftovers().empty());
-
-    GetParam().run(manager, ecase_);
-    EXPECT_EQ(ecase_, ErrorCase::Correct);
-    EXPECT_NE(ReadFile(), file);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    LogicDevices, FailedWriteTest,
-    ::testing::Values(Change{"Add", [](auto& m, auto& e) { m.AddLogicDevice(e); }},
-                      Change{"Delete", [](auto& m, auto& e) { m.DeleteLogicDevice(1, e); }},
-                      Change{"SetParam", [](auto& m, auto& e) { m.SetLogicDeviceParam(2, Type::Name, "new", e); }},
-                      Change{"SetCurrent", [](auto& m, auto& e) { m.SetCurrentLogicDevice(2, e); }}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
