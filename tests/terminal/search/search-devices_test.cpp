@@ -1,7 +1,9 @@
-// The device search on its thread, through the real facade and driver, over scale-sim ptys.
+// The device search on its thread, through the real facade and driver, over scale-sim ptys; the
+// model shortening and division table it describes scales with.
 #include <gtest/gtest.h>
 
 #include <QtTest/QTest>
+#include <algorithm>
 #include <memory>
 
 #include "device-search.h"
@@ -43,61 +45,33 @@ struct SearchRun {
     bool finished = false;
 };
 
-TEST(SearchDevices, OneScaleIsDescribedFully) {
-    SimProcess sim({"--pty", "--protocol", "pos"});
-    sim.Control({"set sern 20231234", "set div 3"});
-    SearchRun run({PortOf(sim)});
-    ASSERT_TRUE(run.Wait());
-    ASSERT_TRUE(run.result.has_value());
-    ASSERT_EQ(run.result->size(), 1);
-    const ConnectionParams& scale = run.result->first();
-    EXPECT_EQ(scale.port, PortOf(sim));
-    EXPECT_EQ(scale.protocol, QStringLiteral("POS2KProV1"));
-    EXPECT_EQ(scale.serialNumber, QStringLiteral("20231234"));
-    EXPECT_EQ(scale.maxWeight, std::stoi(sim.Setting("max")));
-    EXPECT_EQ(scale.division, QStringLiteral("10"));
-    EXPECT_EQ(scale.reportedModel, QStringLiteral("K-ZA A7-15.10 III(средний)"));
-    EXPECT_EQ(scale.model, QStringLiteral("K-ZA A7"));
-    EXPECT_EQ(run.progress, (QList<int>{9, 18, 27, 36, 45, 54, 63, 72, 81, 90}));
-}
-
-TEST(SearchDevices, KeepsOnlyProScalesAndSkipsSilentPorts) {
+// A Pro scale is described fully; plain and silent ports are skipped; the bar moves with every
+// port, ten steps each, and stays below 100 until the finish.
+TEST(SearchDevices, DescribesProScalesAndSkipsTheRest) {
     SimProcess pos({"--pty", "--protocol", "pos"});
     SimProcess plain({"--pty", "--protocol", "pos", "--plain"});
     SimProcess silent({"--pty", "--protocol", "pos"});
     SimProcess cas({"--pty", "--protocol", "cas"});
+    pos.Control({"set sern 20231234", "set div 3"});
     silent.Control({"silent 1"});
     SearchRun run({PortOf(pos), PortOf(plain), PortOf(silent), PortOf(cas)});
     ASSERT_TRUE(run.Wait());
     ASSERT_TRUE(run.result.has_value());
     ASSERT_EQ(run.result->size(), 2);
-    EXPECT_EQ(run.result->at(0).port, PortOf(pos));
-    EXPECT_EQ(run.result->at(0).protocol, QStringLiteral("POS2KProV1"));
+    const ConnectionParams& scale = run.result->first();
+    EXPECT_EQ(scale.port, PortOf(pos));
+    EXPECT_EQ(scale.protocol, QStringLiteral("POS2KProV1"));
+    EXPECT_EQ(scale.serialNumber, QStringLiteral("20231234"));
+    EXPECT_EQ(scale.maxWeight, std::stoi(pos.Setting("max")));
+    EXPECT_EQ(scale.division, QStringLiteral("10"));
+    EXPECT_EQ(scale.reportedModel, QStringLiteral("K-ZA A7-15.10 III(средний)"));
+    EXPECT_EQ(scale.model, QStringLiteral("K-ZA A7"));
     EXPECT_EQ(run.result->at(1).port, PortOf(cas));
     EXPECT_EQ(run.result->at(1).protocol, QStringLiteral("CAS-K ProV1"));
+    const QList<int> firstPort = run.progress.mid(0, 10);
+    EXPECT_EQ(firstPort, (QList<int>{2, 4, 6, 9, 11, 13, 15, 18, 20, 22}));
+    EXPECT_TRUE(std::is_sorted(run.progress.begin(), run.progress.end()));
     EXPECT_EQ(run.progress.last(), 90);
-}
-
-TEST(SearchDevices, NoPortsGiveAnEmptyListAtOnce) {
-    SearchRun run({});
-    ASSERT_TRUE(run.Wait());
-    ASSERT_TRUE(run.result.has_value());
-    EXPECT_TRUE(run.result->isEmpty());
-    EXPECT_TRUE(run.progress.isEmpty());
-}
-
-TEST(SearchDevices, CancelWaitsForTheCurrentPortAndReportsNoValue) {
-    SimProcess silent({"--pty", "--protocol", "pos"});
-    SimProcess pos({"--pty", "--protocol", "pos"});
-    silent.Control({"silent 1"});
-    SearchRun run({PortOf(silent), PortOf(pos)});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !run.progress.isEmpty(); }, kSearchTimeoutMs));
-    run.search.cancel();
-    EXPECT_FALSE(run.search.isRunning());
-    EXPECT_TRUE(run.finished);
-    EXPECT_FALSE(run.result.has_value());
-    // The silent port's check ran to its end (step 10 of 20); the next port was never tried.
-    EXPECT_EQ(run.progress.last(), 45);
 }
 
 // A facade call that fails inside a check ends the search; the scales found before still go out.
@@ -133,6 +107,26 @@ TEST(SearchDevices, FailedCallEndsTheSearchWithTheScalesFoundSoFar) {
     ASSERT_EQ(result->size(), 1);
     EXPECT_EQ(result->first().port, PortOf(first));
     EXPECT_EQ(progress.last(), 60);
+}
+
+// An input text and the text it gives.
+using TextCase = std::pair<const char*, const char*>;
+
+TEST(ScaleText, ModelKeepsFirstWordAndMiddleUpToTheDash) {
+    for (const auto& [model, shortened] :
+         {TextCase{"A B-C D", "A B"}, TextCase{"A", "A "}, TextCase{"A D", "A "}, TextCase{"ВП 15-2.5 III", "ВП 15"},
+          TextCase{"A B C-D E", "A B C"}, TextCase{"A B-C-D E", "A B"}, TextCase{"A BC D", "A BC"},
+          TextCase{"", " "}}) {
+        EXPECT_EQ(weighdesk::shortenModel(QString::fromUtf8(model)).toStdString(), shortened) << model;
+    }
+}
+
+TEST(ScaleText, DivisionCodeGivesTheIntervalInGrams) {
+    for (const auto& [code, grams] : {TextCase{"0", "1"}, TextCase{"1", "2"}, TextCase{"2", "5"}, TextCase{"3", "10"},
+                                      TextCase{"4", "20"}, TextCase{"5", "50"}, TextCase{"6", ""}, TextCase{"-1", ""},
+                                      TextCase{"", ""}, TextCase{"03", ""}, TextCase{"x", ""}}) {
+        EXPECT_EQ(weighdesk::divisionFromCode(QString::fromUtf8(code)).toStdString(), grams) << code;
+    }
 }
 
 }  // namespace

@@ -3,36 +3,32 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStackedWidget>
-#include <QTest>
-#include <memory>
 
 #include <thread>
 
-#include "main-window.h"
 #include "recovery-file.h"
 #include "window-test-support.h"
 
-using weighdesk::MainWindow;
+using namespace windowtest;
 
 using Norvell::Balvex::CppWrapper::ErrorCase;
-using weighdesk::Page;
-using windowtest::click;
-using windowtest::page;
-using windowtest::recoveryLines;
-using windowtest::widget;
 
 namespace {
 
-std::unique_ptr<MainWindow> connectedWindow(const QString& port) {
-    auto window = std::make_unique<MainWindow>(port.toStdString(), [] { return QStringList(); });
-    window->show();
-    return window;
+// The window's recovery file lives beside the logs.
+QString recoveryFilePath() {
+    return weighdesk::RecoveryFile::besideLogFolder().path();
+}
+
+QStringList recoveryLines() {
+    QFile file(recoveryFilePath());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 
 void seedRecoveryFile(const QByteArray& lines) {
-    QVERIFY(QDir().mkpath(QFileInfo(windowtest::recoveryFilePath()).path()));
-    QFile file(windowtest::recoveryFilePath());
+    QVERIFY(QDir().mkpath(QFileInfo(recoveryFilePath()).path()));
+    QFile file(recoveryFilePath());
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(lines);
 }
@@ -43,7 +39,7 @@ class ProtocolSwitchTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        sim_ = std::make_unique<windowtest::SimScale>(std::vector<std::string>{"--protocol", "cas"});
+        sim_ = std::make_unique<SimScale>(std::vector<std::string>{"--protocol", "cas"});
         QVERIFY(sim_->started() && sim_->control("stable 1"));
         QVERIFY(sim_->control("set sern 77770001"));
         seedRecoveryFile("55550001\n");
@@ -51,15 +47,15 @@ private slots:
     void cleanup() { sim_.reset(); }
 
     void casScaleIsSwitchedOnConnectAndBackAtClose() {
-        auto window = connectedWindow(sim_->link());
+        auto window = showOnPort(*sim_);
         QTRY_COMPARE_WITH_TIMEOUT(page(*window), Page::Main, 20000);
         QCOMPARE(sim_->setting("prov"), std::string("1"));
         QCOMPARE(recoveryLines(), QStringList({"55550001", "77770001\t" + sim_->link()}));
         QVERIFY(sim_->control("weight 1200"));
-        QTRY_VERIFY_WITH_TIMEOUT(windowtest::labelText(*window, "lbl_net_weight").contains(">1.200 <"), 5000);
-        QVERIFY(windowtest::shows(*window, "w_tare_weight"));
+        QTRY_VERIFY_WITH_TIMEOUT(labelText(*window, "lbl_net_weight").contains(">1.200 <"), 5000);
+        QVERIFY(shows(*window, "w_tare_weight"));
 
-        const QByteArray report = windowtest::closeAndReport(*window);
+        const QByteArray report = closeAndReport(*window);
         QCOMPARE(sim_->setting("prov"), std::string("0"));
         QCOMPARE(recoveryLines(), QStringList({"55550001"}));  // the other scale's line is kept
         QVERIFY(report.contains("\"serialNumber\": \"77770001\""));
@@ -67,15 +63,15 @@ private slots:
 
     void nextRunRestoresAfterARunThatDidNotClose() {
         {
-            auto crashed = connectedWindow(sim_->link());
+            auto crashed = showOnPort(*sim_);
             QTRY_COMPARE_WITH_TIMEOUT(page(*crashed), Page::Main, 20000);
         }  // destroyed without a close event, as after a crash
         QCOMPARE(sim_->setting("prov"), std::string("1"));
         QVERIFY(recoveryLines().contains("77770001\t" + sim_->link()));
 
-        auto next = connectedWindow(sim_->link());
+        auto next = showOnPort(*sim_);
         QTRY_COMPARE_WITH_TIMEOUT(page(*next), Page::Main, 20000);
-        windowtest::closeAndReport(*next);
+        closeAndReport(*next);
         QCOMPARE(sim_->setting("prov"), std::string("0"));
         QCOMPARE(recoveryLines(), QStringList({"55550001"}));
     }
@@ -107,11 +103,9 @@ private slots:
     }
 
 private:
-    std::unique_ptr<windowtest::SimScale> sim_;
+    std::unique_ptr<SimScale> sim_;
 };
 
-std::unique_ptr<QObject> makeProtocolSwitchTest() {
-    return std::make_unique<ProtocolSwitchTest>();
-}
+WINDOW_SUITE(ProtocolSwitchTest, "protocol-switch");
 
 #include "protocol_switch_test.moc"

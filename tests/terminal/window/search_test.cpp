@@ -4,34 +4,19 @@
 #include <unistd.h>
 
 #include <QComboBox>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStackedWidget>
-#include <QTest>
 #include <algorithm>
-#include <memory>
 #include <set>
 
 #include "device-search.h"
-#include "error-strip.h"
 #include "interface-button.h"
-#include "main-window.h"
 #include "window-test-support.h"
 
 using weighdesk::DeviceSearch;
-using weighdesk::MainWindow;
-
-using weighdesk::Page;
-using windowtest::click;
-using windowtest::labelText;
-using windowtest::page;
-using windowtest::shows;
-using windowtest::SimScale;
-using windowtest::widget;
+using namespace windowtest;
 
 namespace {
 
@@ -127,21 +112,28 @@ private slots:
         const QString expected =
             held ? QStringLiteral("Порт %1 занят другой программой").arg(port) : QStringLiteral("Весы не обнаружены");
         QCOMPARE(labelText(*window, "lbl_selected_status"), expected);
-        const QJsonObject report = QJsonDocument::fromJson(windowtest::closeAndReport(*window)).object();
+        const QJsonObject report = QJsonDocument::fromJson(closeAndReport(*window)).object();
         if (holder >= 0) ::close(holder);
         QCOMPARE(report, QJsonObject({{"error", expected}}));
     }
 
-    void cancelWaitsForTheCheckAndShowsTheSelectionPage() {
+    // A silent scale: the search cancelled inside its check, then a check of the port stopped.
+    void cancelledSearchAndStoppedCheckReturnToTheSelectionPage() {
         auto silent = posScale("30000001");
         QVERIFY(silent->control("silent 1"));
         auto window = selectionWindow({silent->link()});
+        QSignalSpy progress(window->findChild<DeviceSearch*>(), &DeviceSearch::set_progress_value);
         click(*window, "pb_selected_autosearch");
-        QTest::qWait(300);  // inside the port check
+        QVERIFY(progress.wait(10000));  // inside the port check
         click(*window, "pb_search_cancel");
         QCOMPARE(page(*window), Page::Selected);
         QCOMPARE(labelText(*window, "lbl_search_progress"), QStringLiteral("Поиск весов..."));
         QVERIFY(!window->findChild<DeviceSearch*>()->isRunning());
+        click(*window, "pb_selected_check_connected");
+        click(*window, "pb_selected_check_cancel");
+        QCOMPARE(labelText(*window, "lbl_selected_status"), QStringLiteral("Весы не обнаружены"));
+        QVERIFY(widget(*window, "pb_selected_check_connected") && widget(*window, "pb_selected_apply_disabled"));
+        QCOMPARE(page(*window), Page::Selected);
     }
 
     // A scale whose model code has no digits is checked, connected and weighed like any other.
@@ -167,22 +159,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window, "lbl_net_weight").contains(">2.500 <"), 5000);
         QVERIFY(!window->errorStrip().isShown());
     }
-
-    void stoppingACheckReturnsToIdle() {
-        auto silent = posScale("50000001");
-        QVERIFY(silent->control("silent 1"));
-        auto window = selectionWindow({silent->link()});
-        click(*window, "pb_selected_check_connected");
-        QTest::qWait(200);
-        click(*window, "pb_selected_check_cancel");
-        QCOMPARE(labelText(*window, "lbl_selected_status"), QStringLiteral("Весы не обнаружены"));
-        QVERIFY(widget(*window, "pb_selected_check_connected") && widget(*window, "pb_selected_apply_disabled"));
-        QCOMPARE(page(*window), Page::Selected);
-    }
 };
 
-std::unique_ptr<QObject> makeSearchTest() {
-    return std::make_unique<SearchTest>();
-}
+WINDOW_SUITE(SearchTest, "search");
 
 #include "search_test.moc"

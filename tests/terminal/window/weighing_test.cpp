@@ -1,42 +1,20 @@
-// A POS scale given by "--port": start-up, the live weight, overload, the keys, Escape and the report.
+// A POS scale given by "--port": start-up, the live weight, overload, the keys, Escape, the report,
+// and the line dropping under the weighing page: reconnected when the scale comes back on its link.
 #include <QApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QMouseEvent>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QTest>
-#include <memory>
 #include <set>
 
-#include "error-strip.h"
-#include "main-window.h"
 #include "window-test-support.h"
 
-using weighdesk::MainWindow;
+using namespace windowtest;
 
-using weighdesk::Page;
-using windowtest::click;
-using windowtest::labelText;
-using windowtest::page;
-using windowtest::shows;
-using windowtest::widget;
-
-class WeighingTest : public QObject {
+class WeighingTest : public WindowSuite {
     Q_OBJECT
 private slots:
-    void init() {
-        sim_ = windowtest::stablePosScale();
-        QVERIFY(sim_);
-        window_ = windowtest::showOnPort(*sim_);
-    }
-    void cleanup() {
-        window_.reset();
-        sim_.reset();
-    }
+    // Every case but the first starts on the weighing page.
+    void init() { QVERIFY(open(!QByteArray(QTest::currentTestFunction()).startsWith("startup"))); }
 
-    void startupShowsTheLoaderUntilTheScaleAnswers() {
+    void startupShowsTheLoaderUntilTheScaleAnswersAndCloseReportsIt() {
         QCOMPARE(page(*window_), Page::Loader);
         QCOMPARE(labelText(*window_, "lbl_loader_header"),
                  QStringLiteral("Соединение с весами устанавливается (%1)").arg(sim_->link()));
@@ -44,12 +22,17 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         QVERIFY(widget(*window_, "w_header_desktop_main") != nullptr);
         QCOMPARE(labelText(*window_, "lbl_serial_number"), QStringLiteral("12345678"));
-        QVERIFY(shows(*window_, "pb_menu"));
-        QVERIFY(shows(*window_, "w_tare_weight"));
+        QVERIFY(shows(*window_, "pb_menu") && shows(*window_, "w_tare_weight"));
+        const QByteArray text = closeAndReport(*window_);
+        const QJsonObject report = QJsonDocument::fromJson(text).object();
+        QCOMPARE(report.value("vendor").toString(), QStringLiteral("NORVELL"));
+        QCOMPARE(report.value("serialNumber").toString(), QStringLiteral("12345678"));
+        QCOMPARE(report.value("firmwareVersion").toString(), QStringLiteral("V1.05"));
+        QVERIFY(report.value("calCount").isDouble() && !report.value("model").toString().isEmpty());
+        QVERIFY2(text.startsWith("{\n    \"calCount\""), text.constData());  // indented, keys sorted
     }
 
-    void weightTareAndMarksFollowTheScale() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
+    void weightTareMarksAndKeysFollowTheScale() {
         QVERIFY(sim_->control("weight 1500") && sim_->control("tare 200"));
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">1.500 <"), 5000);
         QVERIFY(labelText(*window_, "lbl_net_weight").contains("кг"));
@@ -63,11 +46,18 @@ private slots:
         QVERIFY(sim_->control("stable 1") && sim_->control("weight 0"));
         QTRY_VERIFY_WITH_TIMEOUT(shows(*window_, "lbl_mark_zero"), 5000);
         QVERIFY(labelText(*window_, "lbl_net_weight").contains(">0 <"));
+
+        QVERIFY(sim_->control("tare 0") && sim_->control("weight 1250"));
+        QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">1.250 <"), 5000);
+        click(*window_, "pb_tare");
+        QTRY_COMPARE_WITH_TIMEOUT(labelText(*window_, "lbl_tare_weight"), QStringLiteral("Tare: 1.250 кг"), 5000);
+        QVERIFY(labelText(*window_, "lbl_net_weight").contains(">0 <"));
+        click(*window_, "pb_zero");
+        QTRY_COMPARE_WITH_TIMEOUT(labelText(*window_, "lbl_tare_weight"), QStringLiteral("Tare: 0 кг"), 5000);
     }
 
     // Overloaded, the marks and the tare line still follow the scale.
     void weightAboveTheMaximumIsAnOverload() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         QVERIFY(sim_->control("weight 16000"));  // the scale's maximum is 15 kg
         QTRY_VERIFY_WITH_TIMEOUT(shows(*window_, "lbl_net_weight_error"), 5000);
         QVERIFY(!shows(*window_, "lbl_net_weight"));
@@ -85,7 +75,6 @@ private slots:
     // A scale that stops answering never leaves its last weight on screen as if current; the keys
     // still work and report their own failure; the weight returns with the scale.
     void silentScaleShowsNoReading() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         QVERIFY(sim_->control("weight 1234"));
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">1.234 <"), 5000);
         QVERIFY(sim_->control("silent 1"));
@@ -107,22 +96,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(widget(*window_, "pb_tare")->isEnabled(), 10000);
     }
 
-    void tareAndZeroReachTheScale() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
-        QVERIFY(sim_->control("weight 1250"));
-        QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">1.250 <"), 5000);
-        click(*window_, "pb_tare");
-        QTRY_COMPARE_WITH_TIMEOUT(labelText(*window_, "lbl_tare_weight"), QStringLiteral("Tare: 1.250 кг"), 5000);
-        QVERIFY(labelText(*window_, "lbl_net_weight").contains(">0 <"));
-        click(*window_, "pb_zero");
-        QTRY_COMPARE_WITH_TIMEOUT(labelText(*window_, "lbl_tare_weight"), QStringLiteral("Tare: 0 кг"), 5000);
-        QCOMPARE(sim_->setting("sern"), std::string("12345678"));  // the scale still answers
-    }
-
     // The tare key runs on the GUI thread while the weight thread polls: a reading must never pair
     // a status with the outputs of a tare.
     void tarePressedWhilePollingShowsOnlyRealWeights() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains("кг"), 5000);
         std::set<QString> seen;
         for (int round = 0; round < 15; ++round) {
@@ -133,14 +109,11 @@ private slots:
                 seen.insert(labelText(*window_, "lbl_net_weight"));
             }
         }
-        for (const QString& text : seen) {
-            QVERIFY2(text.contains(">2.345 <") || text.contains(">0 <"), qPrintable(text));
-        }
+        for (const QString& text : seen) QVERIFY2(text.contains(">2.345 <") || text.contains(">0 <"), qPrintable(text));
         QVERIFY(!window_->errorStrip().isShown());
     }
 
     void escapeAndEnterFollowThePage() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
         click(*window_, "pb_menu");
         QCOMPARE(page(*window_), Page::Menu);
         QVERIFY(!shows(*window_, "pb_menu"));
@@ -165,18 +138,6 @@ private slots:
         QCOMPARE(page(*window_), Page::Menu);
     }
 
-    void closeReportNamesTheScale() {
-        QTRY_COMPARE_WITH_TIMEOUT(page(*window_), Page::Main, 15000);
-        const QByteArray text = windowtest::closeAndReport(*window_);
-        const QJsonObject report = QJsonDocument::fromJson(text).object();
-        QCOMPARE(report.value("vendor").toString(), QStringLiteral("NORVELL"));
-        QCOMPARE(report.value("serialNumber").toString(), QStringLiteral("12345678"));
-        QCOMPARE(report.value("firmwareVersion").toString(), QStringLiteral("V1.05"));
-        QVERIFY(report.value("calCount").isDouble());
-        QVERIFY(!report.value("model").toString().isEmpty());
-        QVERIFY2(text.startsWith("{\n    \"calCount\""), text.constData());  // indented, keys sorted
-    }
-
     void dragMovesTheDesktopWindow() {
         QCOMPARE(window_->windowMode(), weighdesk::look::WindowMode::Desktop);
         const QPoint before = window_->pos();
@@ -188,13 +149,38 @@ private slots:
         QCOMPARE(window_->pos(), before + QPoint(40, 20));
     }
 
-private:
-    std::unique_ptr<windowtest::SimScale> sim_;
-    std::unique_ptr<MainWindow> window_;
+    // While the window waits to reconnect, the last weight is not shown as current and the page's
+    // keys wait too.
+    void scaleBackOnItsLinkIsReconnected() {
+        QVERIFY(sim_->control("weight 500"));
+        QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">0.500 <"), 5000);
+        QVERIFY(sim_->control("drop"));
+        QTRY_COMPARE_WITH_TIMEOUT(window_->errorStrip().text(),
+                                  QStringLiteral("Потеряно соединение. Попытка восстановить"), 5000);
+        QVERIFY(!labelText(*window_, "lbl_net_weight").contains("0.500"));
+        QVERIFY(!shows(*window_, "lbl_mark_stable"));
+        QVERIFY(!widget(*window_, "pb_tare")->isEnabled());
+        QVERIFY(sim_->control("weight 777"));
+        // The 5 s pause, then the connect; polling starts again on the same page.
+        QTRY_VERIFY_WITH_TIMEOUT(labelText(*window_, "lbl_net_weight").contains(">0.777 <"), 15000);
+        QCOMPARE(page(*window_), Page::Main);
+        QVERIFY(window_->isVisible() && widget(*window_, "pb_tare")->isEnabled());
+    }
+
+    // The line drops and the scale does not come back on its link.
+    void scaleGoneClosesTheWindow() {
+        StdoutCapture out;
+        QVERIFY(sim_->control("drop"));
+        sim_->quit();
+        QTRY_COMPARE_WITH_TIMEOUT(window_->errorStrip().text(),
+                                  QStringLiteral("Потеряно соединение. Приложение закрывается"), 15000);
+        QVERIFY(window_->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->isVisible(), 8000);
+        const QJsonObject report = QJsonDocument::fromJson(out.text()).object();
+        QCOMPARE(report.value("serialNumber").toString(), QStringLiteral("12345678"));
+    }
 };
 
-std::unique_ptr<QObject> makeWeighingTest() {
-    return std::make_unique<WeighingTest>();
-}
+WINDOW_SUITE(WeighingTest, "weighing");
 
 #include "weighing_test.moc"

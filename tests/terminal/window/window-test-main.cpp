@@ -5,19 +5,9 @@
 #include <QFile>
 #include <QTest>
 #include <cstdlib>
-#include <functional>
-#include <map>
-#include <memory>
 
 #include "support/temp-dir.h"
-
-std::unique_ptr<QObject> makeWeighingTest();
-std::unique_ptr<QObject> makeCasWeighingTest();
-std::unique_ptr<QObject> makeProtocolSwitchTest();
-std::unique_ptr<QObject> makeSearchTest();
-std::unique_ptr<QObject> makeLostConnectionTest();
-std::unique_ptr<QObject> makeUnboundDriverTest();
-std::unique_ptr<QObject> makeMenuPagesTest();
+#include "window-test-support.h"
 
 namespace {
 
@@ -37,19 +27,10 @@ void prepareEnvironment(const testsupport::TempDir& root) {
 int main(int argc, char** argv) {
     testsupport::TempDir root;
     prepareEnvironment(root);
-    const std::map<std::string, std::function<std::unique_ptr<QObject>()>> suites = {
-        {"weighing", makeWeighingTest},
-        {"cas", makeCasWeighingTest},
-        {"protocol-switch", makeProtocolSwitchTest},
-        {"search", makeSearchTest},
-        {"lost-connection", makeLostConnectionTest},
-        {"unbound-driver", makeUnboundDriverTest},
-        {"menu-pages", makeMenuPagesTest},
-    };
     QApplication app(argc, argv);
     const std::string wanted = argc > 1 ? argv[1] : "";
     int failures = 0;
-    for (const auto& [name, make] : suites) {
+    for (const auto& [name, make] : windowtest::suites()) {
         if (!wanted.empty() && wanted != name) continue;
         const auto suite = make();
         failures += QTest::qExec(suite.get(), wanted.empty() ? 1 : argc - 1, wanted.empty() ? argv : argv + 1);

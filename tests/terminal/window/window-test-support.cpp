@@ -9,11 +9,14 @@
 #include <QStackedWidget>
 #include <cstdio>
 
-#include "recovery-file.h"
-
 using weighdesk::MainWindow;
 
 namespace windowtest {
+
+std::map<std::string, std::function<std::unique_ptr<QObject>()>>& suites() {
+    static std::map<std::string, std::function<std::unique_ptr<QObject>()>> all;
+    return all;
+}
 
 SimScale::SimScale(const std::vector<std::string>& options) : link_((dir_.path() / "scale").string()) {
     std::vector<std::string> args = {"--pty", "--link", link_};
@@ -31,6 +34,14 @@ std::unique_ptr<MainWindow> showOnPort(const SimScale& scale) {
     auto window = std::make_unique<MainWindow>(scale.link().toStdString(), [] { return QStringList(); });
     window->show();
     return window;
+}
+
+bool WindowSuite::open(bool toMainPage) {
+    window_.reset();
+    sim_ = stablePosScale();
+    if (!sim_) return false;
+    window_ = showOnPort(*sim_);
+    return !toMainPage || QTest::qWaitFor([this] { return page(*window_) == Page::Main; }, 15000);
 }
 
 weighdesk::Page page(QWidget& window) {
@@ -69,16 +80,6 @@ QByteArray closeAndReport(QWidget& window) {
     window.close();
     if (!QTest::qWaitFor([&] { return !out.text().isEmpty(); }, 15000)) qWarning("the window printed no report");
     return out.text();
-}
-
-QString recoveryFilePath() {
-    return weighdesk::RecoveryFile::besideLogFolder().path();
-}
-
-QStringList recoveryLines() {
-    QFile file(recoveryFilePath());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
-    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 
 }  // namespace windowtest

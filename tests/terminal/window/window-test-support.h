@@ -1,20 +1,34 @@
 #pragma once
 // Shared pieces of the window suites: simulated scales on pty links, widgets by object name and the
 // standard output of the close report.
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QStringList>
 #include <QTest>
 #include <QWidget>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "error-strip.h"
 #include "main-window.h"
 #include "page.h"
 #include "support/sim-process.h"
 #include "support/temp-dir.h"
 
 namespace windowtest {
+
+using weighdesk::MainWindow;
+using weighdesk::Page;
+
+// The suites by the name "window_tests SUITE" runs them under.
+std::map<std::string, std::function<std::unique_ptr<QObject>()>>& suites();
+#define WINDOW_SUITE(Class, name)           \
+    static const bool registered##Class = ( \
+        windowtest::suites()[name] = [] { return std::make_unique<Class>(); }, true)
 
 // One simulated scale whose pty is reached through a stable link in a private folder.
 class SimScale {
@@ -54,6 +68,15 @@ inline bool shows(QWidget& window, const QString& name) {
     return found != nullptr && !found->isHidden();
 }
 
+// A suite's scale and window; open() replaces those of the case before.
+class WindowSuite : public QObject {
+protected:
+    // A stable POS scale and the window started on its port; false when either failed.
+    bool open(bool toMainPage = true);
+    std::unique_ptr<SimScale> sim_;
+    std::unique_ptr<MainWindow> window_;
+};
+
 // The page that sw_window_manager shows.
 weighdesk::Page page(QWidget& window);
 // Clicks the button of that object name; a missing button fails the test.
@@ -74,9 +97,5 @@ private:
 
 // Closes the window and waits for what it prints once the scale is restored: the close report.
 QByteArray closeAndReport(QWidget& window);
-
-// The facade's logic device points at the port; the window's recovery file lives beside the logs.
-QString recoveryFilePath();
-QStringList recoveryLines();
 
 }  // namespace windowtest
