@@ -42,7 +42,7 @@ const Case kCases[] = {
     {"POS", "pos", "POS2K", Command::StatusOfWeightChannel, ParamType::Weight, HandPosStatus},
     {"CAS", "cas", "CAS-K", Command::StatusOfWeightChannel, ParamType::Weight, HandCasStatus},
     {"OKA", "oka", "OKA", Command::StatusOfWeightChannel, ParamType::Weight, HandOkaStatus},
-    {"native", "pos", "POS2KProV1", Command::GetMaxWeight, ParamType::MaxWeight, HandNativeMaxWeight},
+    {"balvex", "pos", "POS2KProV1", Command::GetMaxWeight, ParamType::MaxWeight, HandBalvexMaxWeight},
 };
 
 struct Level {

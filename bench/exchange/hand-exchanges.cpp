@@ -74,7 +74,7 @@ bool HandOkaStatus(RawLine& line, Bytes& scratch) {
     return Exchange(line, weight, scratch, OkaWeight) && Exchange(line, sum, scratch, OkaSum);
 }
 
-bool HandNativeMaxWeight(RawLine& line, Bytes& scratch) {
+bool HandBalvexMaxWeight(RawLine& line, Bytes& scratch) {
     static const Bytes request{'G', 'm', 'a', 'x', '\r', '\n'};
     return Exchange(line, request, scratch, Line) && scratch.size() > 4 && scratch[0] == 'm';
 }

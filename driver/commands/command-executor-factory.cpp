@@ -15,18 +15,18 @@ namespace driver {
 
 namespace {
 
-// One command of the native line protocol.
-struct NativeRow {
+// One command of the Balvex service protocol.
+struct BalvexRow {
     const char* request;
     std::optional<ParamType> input;
     const char* response;
     std::optional<ParamType> output;
 };
 
-const std::map<Command, NativeRow>& NativeTable() {
+const std::map<Command, BalvexRow>& BalvexTable() {
     using C = Command;
     using P = ParamType;
-    static const std::map<Command, NativeRow> table = {
+    static const std::map<Command, BalvexRow> table = {
         {C::SetScalesModel, {"Smode@\r\n", P::ScalesModel, "", {}}},
         {C::GetScalesModel, {"Gmode\r\n", {}, "mode=@\r\n", P::ScalesModel}},
         {C::SetFirmwareVersion1, {"Sver1@\r\n", P::FirmwareVersion1, "", {}}},
@@ -84,7 +84,7 @@ std::vector<ParamType> Types(const std::optional<ParamType>& type) {
     return type ? std::vector<ParamType>{*type} : std::vector<ParamType>{};
 }
 
-std::unique_ptr<ICommandExecutor> CreateNativeExecutor(Command command, const NativeRow& row) {
+std::unique_ptr<ICommandExecutor> CreateBalvexExecutor(Command command, const BalvexRow& row) {
     std::vector<ResponseValidator> validators = {DefaultResponseValidator};
     switch (command) {
         case Command::GetScalesModel:
@@ -113,8 +113,8 @@ std::unique_ptr<ICommandExecutor> Unsupported(ErrorCase& err) {
 }  // namespace
 
 std::unique_ptr<ICommandExecutor> CreateCommandExecutor(Command command, ErrorCase& err) {
-    const auto native = NativeTable().find(command);
-    if (native != NativeTable().end()) return CreateNativeExecutor(command, native->second);
+    const auto balvex = BalvexTable().find(command);
+    if (balvex != BalvexTable().end()) return CreateBalvexExecutor(command, balvex->second);
 
     switch (command) {
         case Command::GetProtocolAuto:

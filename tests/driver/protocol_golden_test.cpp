@@ -221,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(Oka, Golden, ::testing::Values(
     Row{"ZeroIsSentOnly", "OKA", Command::SetZero, {}, {}, {Join(ByteVector(15, 0x00), {0x01})}, E::Correct, kNone}),
     RowName);
 
-INSTANTIATE_TEST_SUITE_P(Native, Golden, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Balvex, Golden, ::testing::Values(
     Row{"WriteOk", "auto", Command::Reboot, {}, {{B("OK\r\n")}}, {B("Srst\r\n")}, E::Correct, kNone},
     Row{"WriteOkInPieces", "auto", Command::Reboot, {}, {{B("O"), B("K\r\n")}}, {B("Srst\r\n")}, E::Correct, kNone},
     Row{"WriteCarriesTheInput", "auto", Command::SetScalesModel, {{P::ScalesModel, "A7Gmode"}}, {{B("OK\r\n")}},
@@ -269,7 +269,7 @@ INSTANTIATE_TEST_SUITE_P(PosFailures, Golden, ::testing::Values(
     Refused("TareBeyondTwoBytes", "POS2KProV1", kTare, "65536", E::ParamValueUnsupported),
     Refused("TareMissing", "POS2KProV1", kTare, "", E::ParamTypeIsNotSetToGet),
     Refused("NoSpecifyTareWithoutPro", "POS2K", kTare, "5", E::CommandUnsupported),
-    Refused("NoNativeWithoutPro", "POS2K", Command::GetMaxWeight, "", E::CommandUnsupported)),
+    Refused("NoBalvexWithoutPro", "POS2K", Command::GetMaxWeight, "", E::CommandUnsupported)),
     RowName);
 
 INSTANTIATE_TEST_SUITE_P(CasFailures, Golden, ::testing::Values(
@@ -314,7 +314,7 @@ INSTANTIATE_TEST_SUITE_P(OkaFailures, Golden, ::testing::Values(
     Refused("TareMissing", "OKA", kTare, "", E::ParamTypeIsNotSetToGet)),
     RowName);
 
-INSTANTIATE_TEST_SUITE_P(NativeFailures, Golden, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(BalvexFailures, Golden, ::testing::Values(
     Row{"WriteError", "auto", Command::Reboot, {}, {{B("ERROR\r\n")}}, {B("Srst\r\n")}, E::DeviceReturnsError, kNone},
     Row{"WriteOkTwice", "auto", Command::Reboot, {}, {{B("OK\r\nOK\r\n")}}, {B("Srst\r\n")},
         E::DeviceUnexpectedResponse, kNone},

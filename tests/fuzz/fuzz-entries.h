@@ -241,7 +241,7 @@ inline void OkaWeightPlusTare(Bytes data) {
     }
 }
 
-inline void NativeReply(Bytes data) {
+inline void BalvexReply(Bytes data) {
     using enum driver::Command;
     // clang-format off
     static const Command reads[] = {
@@ -354,7 +354,7 @@ inline const std::vector<Entry>& Entries() {
         {"pos_reply", PosReply},       {"pos_state", PosState},
         {"cas_reply", CasReply},       {"cas_active_reply", CasActiveReply},
         {"oka_reply", OkaReply},       {"oka_weight_plus_tare", OkaWeightPlusTare},
-        {"native_reply", NativeReply}, {"model_name", ModelName},
+        {"balvex_reply", BalvexReply}, {"model_name", ModelName},
         {"config_ini", ConfigIni},     {"logic_devices_json", LogicDevicesJson},
     };
     return entries;

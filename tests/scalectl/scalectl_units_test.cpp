@@ -1,11 +1,11 @@
 // The parts of scalectl that need no driver: JSON lines, tables, input checks.
 #include <gtest/gtest.h>
 
+#include "balvex-keys.h"
 #include "ctl-error.h"
 #include "device-fields.h"
 #include "json-line.h"
 #include "log-cause.h"
-#include "native-keys.h"
 #include "text-table.h"
 
 namespace scalectl {
@@ -33,7 +33,7 @@ TEST(TextTables, ColumnsAlignByCharactersNotBytes) {
 
 TEST(InputChecks, NumbersFieldsAndEndPoints) {
     // Both unit keys read into one slot; the tool must not show one for the other.
-    EXPECT_EQ(FindNativeKey("u3en")->param, FindNativeKey("u2en")->param);
+    EXPECT_EQ(FindBalvexKey("u3en")->param, FindBalvexKey("u2en")->param);
     EXPECT_TRUE(IsNumber("-0.5"));
     EXPECT_FALSE(IsNumber("1."));
     EXPECT_FALSE(IsNumber(""));

@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "balvex-protocol.h"
 #include "control.h"
-#include "native-protocol.h"
 #include "reply-scheduler.h"
 #include "scale-engine.h"
 
@@ -133,21 +133,21 @@ TEST(ScaleEngineTest, ServiceLinesOnlyOnAProScaleAndNotWhenMuted) {
     EXPECT_EQ(engine.Pending(), 0u);
 }
 
-TEST(NativeProtocol, KeysRefusalsAndCalibration) {
+TEST(BalvexProtocol, KeysRefusalsAndCalibration) {
     ScaleState state;
-    EXPECT_EQ(NativeAnswer("Smodc3", state), "OK\r\n");  // a key that starts like another
-    EXPECT_EQ(NativeAnswer("Gmodc", state), "modc=3\r\n");
-    EXPECT_EQ(NativeAnswer("Gmode", state), "mode=A7\r\n");
+    EXPECT_EQ(BalvexAnswer("Smodc3", state), "OK\r\n");  // a key that starts like another
+    EXPECT_EQ(BalvexAnswer("Gmodc", state), "modc=3\r\n");
+    EXPECT_EQ(BalvexAnswer("Gmode", state), "mode=A7\r\n");
     for (const char* refused : {"Gfoo", "Sfoo1", "Smax", "Sver2x", "Sdiv9", "Sprov7", "Scnt5", "Srst1", "X"})
-        EXPECT_EQ(NativeAnswer(refused, state), "ERROR\r\n") << refused;
+        EXPECT_EQ(BalvexAnswer(refused, state), "ERROR\r\n") << refused;
 
     state.stable = false;
-    EXPECT_EQ(NativeAnswer("Swcal0015", state), "ERROR\r\n");
-    EXPECT_EQ(NativeAnswer("Szcal", state), "ERROR\r\n");
+    EXPECT_EQ(BalvexAnswer("Swcal0015", state), "ERROR\r\n");
+    EXPECT_EQ(BalvexAnswer("Szcal", state), "ERROR\r\n");
     state.stable = true;
-    EXPECT_EQ(NativeAnswer("Swcal0015", state), "OK\r\n");
+    EXPECT_EQ(BalvexAnswer("Swcal0015", state), "OK\r\n");
     EXPECT_EQ(state.weight, 15000);
-    EXPECT_EQ(NativeAnswer("Gcnt", state), "cnt=1\r\n");
+    EXPECT_EQ(BalvexAnswer("Gcnt", state), "cnt=1\r\n");
 }
 
 TEST(ReplySchedulerTest, FaultsShapeTheNextDataReplyOnly) {

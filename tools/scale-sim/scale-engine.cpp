@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "balvex-protocol.h"
 #include "cas-protocol.h"
-#include "native-protocol.h"
 #include "oka-protocol.h"
 #include "pos-protocol.h"
 
@@ -35,7 +35,7 @@ std::vector<Reply> ScaleEngine::Feed(std::span<const std::uint8_t> bytes) {
 }
 
 ParseStep ScaleEngine::Step(std::span<const std::uint8_t> input) {
-    if (state_.pro && StartsServiceLine(input[0])) return NativeStep(input);
+    if (state_.pro && StartsServiceLine(input[0])) return BalvexStep(input);
     switch (state_.protocol) {
         case RetailProtocol::Pos:
             return PosConsume(input, state_);
@@ -49,14 +49,14 @@ ParseStep ScaleEngine::Step(std::span<const std::uint8_t> input) {
     return {input.size(), std::nullopt};
 }
 
-ParseStep ScaleEngine::NativeStep(std::span<const std::uint8_t> input) {
+ParseStep ScaleEngine::BalvexStep(std::span<const std::uint8_t> input) {
     auto end = std::search(input.begin(), input.end(), kLineEnd.begin(), kLineEnd.end(),
                            [](std::uint8_t b, char c) { return b == static_cast<std::uint8_t>(c); });
     if (end == input.end()) return {input.size() > kMaxServiceLine ? input.size() : 0, std::nullopt};
     std::string_view line(reinterpret_cast<const char*>(input.data()), static_cast<std::size_t>(end - input.begin()));
     std::size_t consumed = line.size() + kLineEnd.size();
     if (state_.IsMuted(line)) return {consumed, std::nullopt};
-    return {consumed, Reply{ToBytes(NativeAnswer(line, state_)), false, std::nullopt}};
+    return {consumed, Reply{ToBytes(BalvexAnswer(line, state_)), false, std::nullopt}};
 }
 
 }  // namespace scale_sim

@@ -23,7 +23,7 @@ public:
 
 private:
     ParseStep Step(std::span<const std::uint8_t> input);
-    ParseStep NativeStep(std::span<const std::uint8_t> input);
+    ParseStep BalvexStep(std::span<const std::uint8_t> input);
 
     ScaleState& state_;
     Bytes buffer_;

@@ -4,8 +4,8 @@
 #include <charconv>
 #include <utility>
 
+#include "balvex-keys.h"
 #include "ctl-error.h"
-#include "native-keys.h"
 
 namespace scalectl {
 

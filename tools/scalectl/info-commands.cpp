@@ -3,9 +3,9 @@
 
 #include <array>
 
+#include "balvex-keys.h"
 #include "context.h"
 #include "ctl-error.h"
-#include "native-keys.h"
 
 #ifndef SCALECTL_VERSION
 #define SCALECTL_VERSION "unknown"

@@ -1,11 +1,11 @@
 // detect, zero, tare, get, set, calibrate, reboot: one exchange with the scale each.
 #include <CLI/CLI.hpp>
 
+#include "balvex-keys.h"
 #include "context.h"
 #include "ctl-error.h"
 #include "device-fields.h"
 #include "driver-session.h"
-#include "native-keys.h"
 #include "weight-reading.h"
 
 namespace scalectl {
@@ -73,7 +73,7 @@ void GetKeys(const Context& context, const std::vector<std::string>& keys) {
     ScaleConnection scale(session, context.options.device);
     std::vector<TableRow> rows;
     for (const auto& name : keys) {
-        const auto* key = FindNativeKey(name);
+        const auto* key = FindBalvexKey(name);
         session.Execute(*key->get);
         const auto value = session.Param(key->param);
         if (context.options.json) {
@@ -86,7 +86,7 @@ void GetKeys(const Context& context, const std::vector<std::string>& keys) {
 }
 
 void SetKey(const Context& context, const std::string& name, const std::optional<std::string>& value) {
-    const auto* key = FindNativeKey(name);
+    const auto* key = FindBalvexKey(name);
     if (key->setValue == ValueKind::None && value) throw UsageError(name + " takes no value");
     if (key->setValue != ValueKind::None && !value) throw UsageError(name + " needs a value");
     if (key->setValue == ValueKind::Number && !IsNumber(*value)) {

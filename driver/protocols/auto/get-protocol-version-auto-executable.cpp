@@ -8,7 +8,7 @@ namespace driver {
 
 namespace {
 
-// The plain name, or its "ProV1" variant when the scale also answers the native serial-number read.
+// The plain name, or its "ProV1" variant when the scale also answers the Balvex serial-number read.
 std::string NameByProVariant(CommandContext& context, ErrorCase& err, const char* plain, const char* pro) {
     context.ExecuteCommand(Command::GetSerialNumber, err);
     if (err == ErrorCase::Correct) return pro;

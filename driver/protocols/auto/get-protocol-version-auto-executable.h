@@ -5,7 +5,7 @@
 namespace driver {
 
 // Finds the retail protocol a scale speaks by probing it with whole commands: CAS first, then POS;
-// a native serial-number read tells the "ProV1" variants from the plain ones.
+// a Balvex serial-number read tells the "ProV1" variants from the plain ones.
 class GetProtocolVersionAutoExecutor : public ICommandExecutor {
 public:
     explicit GetProtocolVersionAutoExecutor(Command command) : command_(command) {}

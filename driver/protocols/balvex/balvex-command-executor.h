@@ -7,7 +7,7 @@
 
 namespace driver {
 
-// Executor of the scale's native line protocol: "@" in the request template takes the input value,
+// Executor of the Balvex service protocol: "@" in the request template takes the input value,
 // "@" in the response template marks the value read back.
 class BalvexCommandExecutor : public CommandExecutorByCommunicator {
 public:

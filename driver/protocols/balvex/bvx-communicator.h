@@ -4,7 +4,7 @@
 
 namespace driver {
 
-// Native protocol exchange. A model request also fetches the maximum, division and protocol lines,
+// Balvex service protocol exchange. A model request also fetches the maximum, division and protocol lines,
 // so the model name can be composed from one reply.
 class BvxCommunicator : public DefaultCommunicator {
 public:

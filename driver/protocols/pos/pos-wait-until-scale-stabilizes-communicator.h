@@ -4,7 +4,7 @@
 
 namespace driver {
 
-// Sends its request (the native calibration parameters) only once the scale reports a stable weight,
+// Sends its request (the Balvex calibration parameters) only once the scale reports a stable weight,
 // read through the device's own StatusOfWeightChannelAuto, whichever retail protocol answers it.
 class POSWaitUntilScaleStabilizesCommunicator : public DefaultCommunicator {
 public:

@@ -14,7 +14,7 @@ namespace scalectl {
 enum class ValueKind { Text, Number, None };
 
 // One setting of the scale's service protocol, named by its key.
-struct NativeKey {
+struct BalvexKey {
     std::string_view key;
     driver::ParamType param;
     std::optional<driver::Command> get;
@@ -22,8 +22,8 @@ struct NativeKey {
     ValueKind setValue;  // None: the write command sends no value
 };
 
-std::span<const NativeKey> NativeKeys();
-const NativeKey* FindNativeKey(std::string_view key);
+std::span<const BalvexKey> BalvexKeys();
+const BalvexKey* FindBalvexKey(std::string_view key);
 
 // Keys that can be read, and keys that can be written, in table order.
 std::vector<std::string> ReadableKeys();

@@ -1,4 +1,4 @@
-#include "native-protocol.h"
+#include "balvex-protocol.h"
 
 #include <algorithm>
 #include <array>
@@ -97,7 +97,7 @@ std::string Write(std::string_view request, ScaleState& state) {
 
 }  // namespace
 
-std::string NativeAnswer(std::string_view line, ScaleState& state) {
+std::string BalvexAnswer(std::string_view line, ScaleState& state) {
     if (line.empty()) return kError;
     std::string_view rest = line.substr(1);
     if (line[0] == 'G') {

@@ -1,4 +1,4 @@
-#include "native-keys.h"
+#include "balvex-keys.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +11,7 @@ namespace {
 using driver::Command;
 using driver::ParamType;
 
-const std::array<NativeKey, 23> kKeys = {{
+const std::array<BalvexKey, 23> kKeys = {{
     {"mode", ParamType::ScalesModel, Command::GetScalesModel, Command::SetScalesModel, ValueKind::Text},
     {"ver1", ParamType::FirmwareVersion1, Command::GetFirmwareVersion1, Command::SetFirmwareVersion1, ValueKind::Text},
     {"ver2", ParamType::FirmwareVersion2, Command::GetFirmwareVersion2, std::nullopt, ValueKind::Text},
@@ -45,12 +45,12 @@ const std::array<NativeKey, 23> kKeys = {{
 
 }  // namespace
 
-std::span<const NativeKey> NativeKeys() {
+std::span<const BalvexKey> BalvexKeys() {
     return kKeys;
 }
 
-const NativeKey* FindNativeKey(std::string_view key) {
-    auto found = std::find_if(kKeys.begin(), kKeys.end(), [&](const NativeKey& k) { return k.key == key; });
+const BalvexKey* FindBalvexKey(std::string_view key) {
+    auto found = std::find_if(kKeys.begin(), kKeys.end(), [&](const BalvexKey& k) { return k.key == key; });
     return found == kKeys.end() ? nullptr : &*found;
 }
 
