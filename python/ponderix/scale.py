@@ -20,7 +20,7 @@ _EXACT = decimal.Context(prec=64, traps=[decimal.Inexact, decimal.Rounded])
 _POUND = Decimal("0.45359237")
 _UNITS = {0: ("kg", Decimal(1)), 1: ("g", Decimal("0.001")), 2: ("lb", _POUND)}
 
-Number = Union[Decimal, int, str]
+Number = Union[Decimal, int, float, str]
 
 
 def _unit(unit: int) -> tuple[str, Decimal]:
@@ -212,10 +212,14 @@ class Scale:
         self._call("pdx_zero")
 
     def specify_tare(self, kilograms: Number) -> None:
-        """Sets the tare to a known weight, in kilograms (whole grams: ``Decimal("0.125")``)."""
+        """Sets the tare to a known weight in kilograms, whole grams: ``Decimal("0.125")``, ``"0.125"``.
+
+        A float is taken as it prints (0.2 is 200 g).
+        """
         try:
-            grams = _EXACT.multiply(Decimal(kilograms), Decimal(1000))
-        except (decimal.InvalidOperation, TypeError, ValueError) as cause:
+            exact = Decimal(repr(kilograms)) if isinstance(kilograms, float) else Decimal(kilograms)
+            grams = _EXACT.multiply(exact, Decimal(1000))
+        except (decimal.DecimalException, TypeError, ValueError) as cause:
             raise error(_library.INCORRECT_ARGUMENTS, f"tare {kilograms!r} is not a number") from cause
         if not grams.is_finite() or grams != grams.to_integral_value():
             raise error(_library.INCORRECT_ARGUMENTS, f"tare {kilograms} kg is not whole grams")
