@@ -78,3 +78,10 @@ file(RELATIVE_PATH PONDERIX_PC_TO_PREFIX "${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig
 string(REGEX REPLACE "/$" "" PONDERIX_PC_TO_PREFIX "${PONDERIX_PC_TO_PREFIX}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/ponderix-driver.pc.in ${CMAKE_CURRENT_BINARY_DIR}/ponderix-driver.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ponderix-driver.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# ---- libponderix.so, the C interface, beside the driver's private library it links -------------
+
+install(TARGETS ponderix LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/ponderix/include/ponderix/ponderix.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ponderix)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/ponderix.pc.in ${CMAKE_CURRENT_BINARY_DIR}/ponderix.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ponderix.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

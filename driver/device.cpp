@@ -71,7 +71,17 @@ void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
         if (ecase != ErrorCase::Correct) return;
     }
     Configure(loaded);
+    Connect(current, ecase);
+}
 
+void Device::OpenEndPoint(const DeviceConfiguration& configuration, ErrorCase& ecase) {
+    LogInfo(kUnit, "Device::OpenEndPoint(), end point [@], protocol [@], model [@]", configuration.endPoint,
+            configuration.protocol, configuration.model);
+    Configure(configuration);
+    Connect(std::nullopt, ecase);
+}
+
+void Device::Connect(std::optional<LogicDeviceId> storeTo, ErrorCase& ecase) {
     CloseAndDrop(connection_);
     if (config_.connectionType == kSerialPort) {
         OpenSerial(ecase);
@@ -85,13 +95,17 @@ void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
         CloseAndDrop(connection_);
         return;
     }
+    // What the scale tells about itself goes into its logic device, if it was opened through one.
+    const auto store = [&](LogicDeviceParamType field, const std::string& value) {
+        if (storeTo) logicDevices_->SetLogicDeviceParam(*storeTo, field, value, ecase);
+    };
 
     if (config_.protocol == "auto") {
         RunCommand(Command::GetProtocolAuto, ecase);
         if (ecase != ErrorCase::Correct) return;
         const std::string detected = parameters_.GetParamOutput(ParamType::ProtocolVersion, ecase);
         if (ecase != ErrorCase::Correct) return;
-        logicDevices_->SetLogicDeviceParam(current, LogicDeviceParamType::Protocol, detected, ecase);
+        store(LogicDeviceParamType::Protocol, detected);
         if (ecase != ErrorCase::Correct) return;
         config_.protocol = detected;
     }
@@ -105,7 +119,7 @@ void Device::Open(LogicDeviceId id, ErrorCase& ecase) {
             LogWarning(kUnit, "Device::Open(), scale reports model [@], configured is [@]", scaleModel_, config_.model);
             return;
         }
-        logicDevices_->SetLogicDeviceParam(current, LogicDeviceParamType::Model, scaleModel_, ecase);
+        store(LogicDeviceParamType::Model, scaleModel_);
     } else {
         scaleModel_ = kNotProModel;
     }

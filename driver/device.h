@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ public:
     Device& operator=(const Device&) = delete;
 
     void Open(LogicDeviceId id, ErrorCase& ecase);
+    // Opens an end point without a logic device: nothing is stored.
+    void OpenEndPoint(const DeviceConfiguration& configuration, ErrorCase& ecase);
     bool IsOpen(ErrorCase& ecase);
     void Close(ErrorCase& ecase);
     void ExecuteCommand(Command command, ErrorCase& ecase) override;
@@ -61,6 +64,9 @@ public:
     void RunCommand(Command command, ErrorCase& ecase);
 
 private:
+    // Opens the configured line, detects the protocol and checks the model; what is found goes into
+    // the logic device storeTo, if any.
+    void Connect(std::optional<LogicDeviceId> storeTo, ErrorCase& ecase);
     void OpenSerial(ErrorCase& ecase);
     void OpenTcp(ErrorCase& ecase);
     void ConfigureSerialLine(ErrorCase& ecase);

@@ -1,12 +1,11 @@
 // The exported interface: every export names itself for the log, runs its work inside
-// RunFunction, which keeps every exception inside the library, and returns the ErrorCase.
-#include <exception>
-#include <optional>
+// RunFunction (export-guard.h), which keeps every exception inside the library, and returns the ErrorCase.
+#include <utility>
 
 #include "defines.h"
 #include "device-manager.h"
-#include "driver-error.h"
 #include "driver/driver.h"
+#include "export-guard.h"
 #include "log/logging.h"
 
 using namespace driver;
@@ -15,45 +14,9 @@ namespace {
 
 constexpr std::string_view kUnit = "driver-native";
 
-ErrorCase CodeForCaughtFailure(ErrorCase current, std::exception_ptr failure) {
-    if (current != ErrorCase::Correct && current != ErrorCase::Unset) return current;
-    try {
-        std::rethrow_exception(failure);
-    } catch (const DriverError& error) {
-        return error.code();
-    } catch (...) {
-        return ErrorCase::UnknownExceptionWasCaught;
-    }
-}
-
-// Most failures are reported by their code alone; this line makes each one visible in the log. A value
-// that was never set is an answer rather than a failure, and callers poll for it, so it is only info.
-void LogOutcome(const char* logName, ErrorCase ecase) {
-    const LogLevel level = ecase == ErrorCase::ParamTypeIsNotSetToGet ? LogLevel::Info : LogLevel::Error;
-    Log(level, kUnit, "@, ended with @", logName, ToString(ecase));
-}
-
 template <class Work>
 std::int32_t RunFunction(const char* logName, ErrorCase& ecase, Work&& work) {
-    try {
-        work();
-        if (ecase != ErrorCase::Correct) LogOutcome(logName, ecase);
-    } catch (...) {
-        const auto failure = std::current_exception();
-        try {
-            std::string current;
-            try {
-                current = ToString(ecase);
-            } catch (...) {
-                current = std::to_string(static_cast<std::int32_t>(ecase));
-            }
-            LogError(kUnit, "RunFunction() catch (...), @, ecase: @", logName, current);
-        } catch (...) {
-            // Logging itself failed; the result code still tells the caller.
-        }
-        ecase = CodeForCaughtFailure(ecase, failure);
-    }
-    return static_cast<std::int32_t>(ecase);
+    return RunGuarded(kUnit, logName, ecase, std::forward<Work>(work));
 }
 
 // Runs work on the device behind handle, or answers HandleInvalid.
@@ -195,7 +158,7 @@ DRIVER_API std::int32_t GetLoggingPath(std::string& path) {
 
 DRIVER_API std::int32_t GetCurrentVersion(std::string& version) {
     ErrorCase ecase = ErrorCase::Correct;
-    return RunFunction("Driver::GetCurrentVersion()", ecase, [&] { version = "1.1.3"; });
+    return RunFunction("Driver::GetCurrentVersion()", ecase, [&] { version = PONDERIX_VERSION; });
 }
 
 DRIVER_API std::int32_t add_logic_device(DeviceHandle handle, LogicDeviceId& id) {
