@@ -83,10 +83,13 @@ def test_two_threads_on_one_scale_never_mix_their_frames(make_sim):
     assert len(readings) > 20 and {r.weight + r.tare for r in readings} == {Decimal("1.234")}
 
 
-def test_the_versions_agree_with_the_project():
+def test_the_versions_agree_with_the_project(monkeypatch):
     cmake = (Path(__file__).parents[2] / "CMakeLists.txt").read_text()
     project = re.search(r"project\(ponderix VERSION ([0-9.]+)", cmake).group(1)
     assert ponderix.__version__ == project and ponderix.version().startswith(project)
+    # A text longer than the buffer is asked for again, whole.
+    monkeypatch.setattr(ponderix._library, "TEXT_SIZE", 3)
+    assert ponderix.version().startswith(project)
 
 
 def test_a_library_that_is_not_there_names_the_variable():

@@ -34,11 +34,11 @@ def test_calibration_reaches_the_scale_and_is_counted(pro):
     sim, scale = pro
     scale.calibrate_zero()
     scale.calibrate_weight(5000)
-    assert (sim.get("cal"), sim.get("cnt"), scale.calibration_count) == ("5", "1", 1)
+    assert (sim.get("cal"), sim.get("cnt"), scale.calibration_count) == ("0005", "1", 1)
     sim.control("stable 0")
     with pytest.raises(ponderix.NotStable):
         scale.calibrate_weight(7000)
-    assert sim.get("cal") == "5"
+    assert sim.get("cal") == "0005"
 
 
 def test_a_scale_without_the_service_protocol_refuses_settings(make_sim):

@@ -82,9 +82,9 @@ def test_kilograms_are_exact_whatever_the_callers_context():
 
 
 def test_an_overloaded_scale_shows_no_weight(make_sim):
-    sim = make_sim("--protocol", "pos", "--plain")
+    sim = make_sim("--protocol", "oka", "--plain")
     sim.control("weight 1234", "overload 1")
-    with ponderix.Scale(sim.endpoint, "POS2K") as scale:
+    with ponderix.Scale(sim.endpoint, "OKA") as scale:
         reading = scale.read()
     assert reading.overload and reading.weight is None
 
