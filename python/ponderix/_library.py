@@ -88,13 +88,15 @@ def _load() -> ctypes.CDLL:
     chosen = os.environ.get("PONDERIX_LIBRARY")
     if chosen:
         try:
-            return ctypes.CDLL(chosen)
+            return ctypes.CDLL(os.path.realpath(chosen) if os.path.exists(chosen) else chosen)
         except OSError as error:
             raise LibraryNotFound(f"PONDERIX_LIBRARY={chosen} cannot be loaded: {error}") from error
     for path in _candidates():
         if os.path.exists(path):
             try:
-                return ctypes.CDLL(path)
+                # Through a link, the library's $ORIGIN must be its own folder, where its
+                # private libraries are, not the link's.
+                return ctypes.CDLL(os.path.realpath(path))
             except OSError as error:
                 raise LibraryNotFound(f"{path} cannot be loaded: {error}") from error
     try:

@@ -2,6 +2,7 @@
 
 import os
 import re
+import shutil
 import subprocess
 import sys
 import threading
@@ -92,8 +93,20 @@ def test_the_versions_agree_with_the_project(monkeypatch):
     assert ponderix.version().startswith(project)
 
 
-def test_a_library_that_is_not_there_names_the_variable():
-    env = dict(os.environ, PONDERIX_LIBRARY="/nowhere/libponderix.so")
-    code = "import ponderix\ntry: ponderix.version()\nexcept ImportError as e: print(e)"
-    out = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True).stdout
-    assert "PONDERIX_LIBRARY=/nowhere/libponderix.so" in out
+def test_the_library_is_found_through_the_installed_link_or_the_variable(tmp_path):
+    """The layout the .deb makes: the package beside a link into the private library folder."""
+    built = Path(os.environ["PONDERIX_LIBRARY"]).parent
+    private, site = tmp_path / "lib/ponderix", tmp_path / "lib/python3/dist-packages"
+    private.mkdir(parents=True)
+    for library in built.glob("lib*.so"):
+        shutil.copy(library, private)
+    shutil.copytree(Path(ponderix.__file__).parent, site / "ponderix")
+    (site / "ponderix/libponderix.so").symlink_to("../../../ponderix/libponderix.so")
+    code = "import ponderix\ntry: print(ponderix.version())\nexcept ImportError as e: print(e)"
+
+    def run(**env):
+        env = dict(os.environ, PYTHONPATH=str(site), **env)
+        return subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True).stdout
+
+    assert run(PONDERIX_LIBRARY="") == f"{ponderix.__version__}\n"
+    assert "PONDERIX_LIBRARY=/nowhere/libponderix.so" in run(PONDERIX_LIBRARY="/nowhere/libponderix.so")
