@@ -2,19 +2,15 @@
 PONDERIX_SCALE_SIM (scripts/test-python)."""
 
 import os
-import shutil
 import subprocess
 import tempfile
 
 import pytest
 
-# The driver fixes its app-data folder on first use, so it is chosen before ponderix loads.
-_appdata = tempfile.mkdtemp(prefix="ponderix-python-")
-os.environ["APPDATA"] = _appdata
-
-
-def pytest_sessionfinish(session, exitstatus):
-    shutil.rmtree(_appdata, ignore_errors=True)
+# The driver fixes its app-data folder on first use, so it is chosen before ponderix loads; the
+# folder goes when the session ends.
+_appdata = tempfile.TemporaryDirectory(prefix="ponderix-python-")
+os.environ["APPDATA"] = _appdata.name
 
 
 class Sim:

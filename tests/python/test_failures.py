@@ -23,13 +23,6 @@ def test_a_missing_port_is_a_line_error_described_in_both_languages():
     assert error.description and re.search("[а-яА-Я]", error.description_ru)
 
 
-def test_a_model_that_is_not_the_scales_is_refused(make_sim):
-    sim = make_sim("--protocol", "pos", "--pro")
-    with ponderix.Scale(sim.endpoint, "POS2KProV1", model="A15") as scale:
-        with pytest.raises(ponderix.WrongModel):
-            scale.read()
-
-
 @pytest.mark.parametrize("line", ["pty", "tcp"])
 def test_a_dropped_line_raises_and_the_scale_opens_again(make_sim, line):
     sim = make_sim("--protocol", "pos", "--plain", *(["--tcp", "127.0.0.1:0"] if line == "tcp" else []))
@@ -42,13 +35,14 @@ def test_a_dropped_line_raises_and_the_scale_opens_again(make_sim, line):
         assert scale.read().weight == Decimal("0.25")
 
 
-def test_wrong_arguments_and_a_closed_scale(make_sim):
+def test_a_wrong_model_wrong_arguments_and_a_closed_scale(make_sim):
     sim = make_sim("--protocol", "pos", "--pro")
-    scale = ponderix.Scale(sim.endpoint, "POS2KProV1")
+    scale = ponderix.Scale(sim.endpoint, "POS2KProV1", model="A15")
+    with pytest.raises(ponderix.WrongModel):
+        scale.read()
     for tare in ("0.0005", -1, "heavy", Decimal("NaN"), 2**32):
         with pytest.raises(ponderix.InvalidArgument):
             scale.specify_tare(tare)
-    assert sim.status()["tare"] == "0"
     scale.close()
     scale.close()
     assert not scale.is_open
@@ -59,22 +53,20 @@ def test_wrong_arguments_and_a_closed_scale(make_sim):
 def test_two_threads_on_one_scale_never_mix_their_frames(make_sim):
     sim = make_sim("--protocol", "pos", "--pro")
     sim.control("weight 1234", "stable 1")
-    failures, readings = [], []
+    failures, readings, end = [], [], time.monotonic() + 1.5
+
+    def work(*steps):
+        try:
+            while time.monotonic() < end:
+                readings.append([step() for step in steps][-1])
+        except Exception as error:  # a failure in a thread fails the test
+            failures.append(error)
+
     with ponderix.Scale(sim.endpoint, "POS2KProV1") as scale:
-        end = time.monotonic() + 1.5
-
-        def work(step):
-            try:
-                while time.monotonic() < end:
-                    step()
-            except Exception as error:  # every failure is reported, not only the first thread's
-                failures.append(error)
-
-        steps = [
-            lambda: readings.append(scale.read()),
-            lambda: (scale.tare(), scale.specify_tare("0.1"), readings.append(scale.read())),
+        threads = [
+            threading.Thread(target=work, args=(scale.read,)),
+            threading.Thread(target=work, args=(scale.tare, lambda: scale.specify_tare("0.1"), scale.read)),
         ]
-        threads = [threading.Thread(target=work, args=(step,)) for step in steps]
         for thread in threads:
             thread.start()
         for thread in threads:

@@ -40,9 +40,3 @@ def test_calibration_reaches_the_scale_and_is_counted(pro):
         scale.calibrate_weight(7000)
     assert sim.get("cal") == "0005"
 
-
-def test_a_scale_without_the_service_protocol_refuses_settings(make_sim):
-    sim = make_sim("--protocol", "pos", "--plain")
-    with ponderix.Scale(sim.endpoint, "POS2K") as scale:
-        with pytest.raises(ponderix.Unsupported):
-            scale.settings["MaxWeight"]
