@@ -6,8 +6,10 @@ Prints one JSON line: {"python_reads_per_second": ...}.
 """
 
 import json
+import os
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -20,6 +22,9 @@ def main() -> None:
     if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
     seconds = float(sys.argv[2]) if len(sys.argv) == 3 else 3.0
+    # The driver's log goes to a folder of the run's own, set before the library loads.
+    appdata = tempfile.TemporaryDirectory(prefix="ponderix-bench-")
+    os.environ["APPDATA"] = appdata.name
     sim = subprocess.Popen(
         [sys.argv[1], "--pty", "--protocol", "pos", "--plain"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True
     )
