@@ -85,3 +85,5 @@ install(TARGETS ponderix LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/ponderix/include/ponderix/ponderix.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ponderix)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/ponderix.pc.in ${CMAKE_CURRENT_BINARY_DIR}/ponderix.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ponderix.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+# The README holds the C and Python examples the manual page of scalectl points to.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -21,6 +21,7 @@ public:
     // One reading as a caller makes it: the command, then the value it produced.
     std::int32_t Read(driver::Command command, driver::ParamType result, std::string& value);
     std::string Protocol();
+    driver::DeviceHandle Handle() const { return handle_; }
 
 private:
     driver::DeviceHandle handle_ = nullptr;

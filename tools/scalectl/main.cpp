@@ -43,6 +43,10 @@ std::string ParseErrorText(const CLI::App& app, const CLI::ParseError& error) {
 int main(int argc, char** argv) {
     scalectl::Context context;
     CLI::App app{"Talks to a scale through the driver: logic devices, weight, settings, calibration.", "scalectl"};
+    app.footer(
+        "From a program: C through libponderix.so (<ponderix/ponderix.h>, pkg-config ponderix),\n"
+        "Python through the package ponderix (python3 -c \"import ponderix\"); README.md, sections\n"
+        "\"From C\" and \"From Python\", has examples (installed: /usr/share/doc/ponderix).");
     app.require_subcommand(1);
     // Global options may also follow the subcommand.
     app.fallthrough();
