@@ -29,6 +29,16 @@ std::int32_t RunOnLogicDevices(const char* name, Work&& work) {
     });
 }
 
+// The list convention: *count gets how many there are, up to capacity are written, and a list that
+// does not fit is IncorrectArgumnts (items NULL with capacity 0 only counts).
+template <class Item, class Stored>
+ErrorCase FillList(const std::vector<Stored>& stored, Item* items, std::size_t capacity, std::size_t* count) {
+    if (count == nullptr || (items == nullptr && capacity != 0)) return ErrorCase::IncorrectArgumnts;
+    *count = stored.size();
+    for (std::size_t i = 0; i < stored.size() && i < capacity; ++i) items[i] = static_cast<Item>(stored[i]);
+    return stored.size() > capacity && items != nullptr ? ErrorCase::IncorrectArgumnts : ErrorCase::Correct;
+}
+
 bool KnownField(std::int32_t field) {
     return field >= PDX_FIELD_IS_CURRENT && field <= PDX_FIELD_PROTOCOL;
 }
@@ -69,6 +79,14 @@ PDX_API int32_t pdx_error_description(int32_t code, int32_t language, char* buff
     });
 }
 
+PDX_API int32_t pdx_setting_list(int32_t* settings, size_t capacity, size_t* count) {
+    return Run("pdx_setting_list", [&] {
+        std::vector<std::int32_t> known;
+        for (const ponderix::Setting& setting : ponderix::Settings()) known.push_back(static_cast<std::int32_t>(setting.param));
+        return FillList(known, settings, capacity, count);
+    });
+}
+
 PDX_API int32_t pdx_setting_name(int32_t setting, char* buffer, size_t size, size_t* length) {
     return TextOf("pdx_setting_name", buffer, size, length, [&](std::string& text) {
         const ponderix::Setting* found = ponderix::FindSetting(setting);
@@ -91,15 +109,8 @@ PDX_API int32_t pdx_setting_from_name(const char* name, int32_t* setting) {
 
 PDX_API int32_t pdx_logic_device_list(uint32_t* ids, size_t capacity, size_t* count) {
     return RunOnLogicDevices("pdx_logic_device_list", [&](driver::Device& store, ErrorCase& ecase) {
-        if (count == nullptr || (ids == nullptr && capacity != 0)) {
-            ecase = ErrorCase::IncorrectArgumnts;
-            return;
-        }
         const std::vector<driver::LogicDeviceId> stored = store.GetAllSortedLogiDeviceID(ecase);
-        if (ecase != ErrorCase::Correct) return;
-        *count = stored.size();
-        for (std::size_t i = 0; i < stored.size() && i < capacity; ++i) ids[i] = stored[i];
-        if (stored.size() > capacity && ids != nullptr) ecase = ErrorCase::IncorrectArgumnts;
+        if (ecase == ErrorCase::Correct) ecase = FillList(stored, ids, capacity, count);
     });
 }
 

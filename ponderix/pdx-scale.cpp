@@ -123,7 +123,7 @@ PDX_API int32_t pdx_open_end_point(pdx_scale* handle, const char* end_point, con
         const std::optional<std::string> protocolName = protocol ? InputText(protocol) : std::string("auto");
         const std::optional<std::string> modelName = model ? InputText(model) : std::string("auto");
         if (!endPoint || endPoint->empty() || !protocolName || !modelName) return ErrorCase::IncorrectArgumnts;
-        if (!driver::ProtocolFromName(OrAuto(protocolName))) return ErrorCase::ParamValueUnsupported;
+        if (!driver::ProtocolFromName(OrAuto(protocolName))) return ErrorCase::ParamValueUnknown;
         if (baud_rate != 0 && baud_rate != 4800 && baud_rate != 9600) return ErrorCase::ParamValueUnsupported;
         driver::DeviceConfiguration configuration;
         configuration.connectionType = std::string(endPoint->front() == '/' ? kSerialPort : kTcp);

@@ -36,6 +36,10 @@ constexpr std::array<Setting, 20> kSettings{{
 
 }  // namespace
 
+std::span<const Setting> Settings() {
+    return kSettings;
+}
+
 const Setting* FindSetting(std::int32_t param) {
     for (const Setting& setting : kSettings)
         if (static_cast<std::int32_t>(setting.param) == param) return &setting;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "driver/vocabulary.h"
@@ -15,6 +16,7 @@ struct Setting {
 };
 
 const Setting* FindSetting(std::int32_t param);
+std::span<const Setting> Settings();
 const Setting* FindSetting(std::string_view name);
 
 }  // namespace ponderix

@@ -1,46 +1,37 @@
 #!/usr/bin/python3
-"""Readings per second of a read() loop through the Python package on a simulated POS scale.
+"""Readings per second of a read() loop through the Python package on a scale already running.
 
-Usage: read_loop.py SCALE_SIM [SECONDS]   (libponderix.so from PONDERIX_LIBRARY or the usual places)
-Prints one JSON line: {"python_reads_per_second": ...}.
+Usage: read_loop.py --port PORT [--protocol POS2K] [--seconds 3]
+(libponderix.so from PONDERIX_LIBRARY or the usual places; the package from this tree unless one
+is installed). Prints one JSON line: {"python_reads_per_second": ...}.
 """
 
+import argparse
 import json
-import os
-import subprocess
 import sys
-import tempfile
 import time
 from pathlib import Path
 
-# The package from this tree, unless one is installed.
 sys.path.append(str(Path(__file__).resolve().parents[2] / "python"))
 import ponderix  # noqa: E402
+from ponderix import _library  # noqa: E402
 
 
 def main() -> None:
-    if len(sys.argv) not in (2, 3):
-        sys.exit(__doc__)
-    seconds = float(sys.argv[2]) if len(sys.argv) == 3 else 3.0
-    # The driver's log goes to a folder of the run's own, set before the library loads.
-    appdata = tempfile.TemporaryDirectory(prefix="ponderix-bench-")
-    os.environ["APPDATA"] = appdata.name
-    sim = subprocess.Popen(
-        [sys.argv[1], "--pty", "--protocol", "pos", "--plain"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True
-    )
-    try:
-        port = sim.stdout.readline().strip()
-        with ponderix.Scale(port, "POS2K") as scale:
-            reads = 0
-            start = time.monotonic()
-            while time.monotonic() - start < seconds:
-                scale.read()
-                reads += 1
-            elapsed = time.monotonic() - start
-    finally:
-        # The end of its input makes it quit.
-        sim.stdin.close()
-        sim.wait(timeout=5)
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--port", required=True)
+    parser.add_argument("--protocol", default="POS2K")
+    parser.add_argument("--seconds", type=float, default=3.0)
+    options = parser.parse_args()
+    # Logging at the level the C side of the comparison uses: errors only.
+    _library.library().pdx_logging_set_mode(3)
+    with ponderix.Scale(options.port, options.protocol) as scale:
+        reads = 0
+        start = time.monotonic()
+        while time.monotonic() - start < options.seconds:
+            scale.read()
+            reads += 1
+        elapsed = time.monotonic() - start
     print(json.dumps({"python_reads_per_second": round(reads / elapsed, 1)}))
 
 

@@ -60,6 +60,7 @@ _SIGNATURES: dict[str, tuple[list[Any], bool]] = {
     "pdx_specify_tare": (_HANDLE + [c_uint32], False),
     "pdx_setting_get": (_HANDLE + [c_int32], True),
     "pdx_setting_set": (_HANDLE + [c_int32, c_char_p], False),
+    "pdx_setting_list": ([POINTER(c_int32), c_size_t, _size_p], False),
     "pdx_setting_name": ([c_int32], True),
     "pdx_setting_from_name": ([c_char_p, POINTER(c_int32)], False),
     "pdx_calibrate_zero": (_HANDLE, False),

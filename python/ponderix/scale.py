@@ -258,8 +258,11 @@ def setting_names() -> tuple[str, ...]:
     with _names_lock:
         if _names is None:
             lib = _library.library()
-            found = (_library.text(lib.pdx_setting_name, number) for number in range(1, 64))
-            _names = tuple(name for code, name in found if code == _library.CORRECT)
+            count = ctypes.c_size_t()
+            check(lib.pdx_setting_list(None, 0, ctypes.byref(count)))
+            numbers = (ctypes.c_int32 * count.value)()
+            check(lib.pdx_setting_list(numbers, count.value, ctypes.byref(count)))
+            _names = tuple(read_text(lib.pdx_setting_name, number) for number in numbers)
         return _names
 
 

@@ -218,7 +218,7 @@ static void refuses_bad_input(void) {
     CHECK_CODE(PDX_COMMAND_UNKNOWN, pdx_execute(scale, 9999));
     CHECK_CODE(PDX_INCORRECT_ARGUMENTS, pdx_open_end_point(scale, "/dev/\xff", NULL, NULL, 0));
     CHECK_CODE(PDX_INCORRECT_ARGUMENTS, pdx_open_end_point(scale, NULL, NULL, NULL, 0));
-    CHECK_CODE(PDX_PARAM_VALUE_UNSUPPORTED, pdx_open_end_point(scale, "/dev/null", "XYZ", NULL, 0));
+    CHECK_CODE(PDX_PARAM_VALUE_UNKNOWN, pdx_open_end_point(scale, "/dev/null", "XYZ", NULL, 0));
     CHECK_CODE(PDX_UNABLE_TO_OPEN_SERIAL_PORT, pdx_open_end_point(scale, "/dev/no-such-port", NULL, NULL, 0));
     CHECK_CODE(PDX_INCORRECT_ARGUMENTS, pdx_param_set(scale, 23, "\xc3\x28"));
     CHECK_CODE(PDX_CORRECT, pdx_destroy(scale));
@@ -239,6 +239,10 @@ static void refuses_bad_input(void) {
     CHECK(length == strlen(russian) && length > 0);
     CHECK_CODE(PDX_INCORRECT_ARGUMENTS, pdx_setting_from_name("Max\xffWeight", &flag));
     CHECK_CODE(PDX_PARAM_TYPE_UNKNOWN, pdx_setting_from_name("Weight", &flag));
+    int32_t settings[32];
+    size_t count = 0;
+    CHECK_CODE(PDX_CORRECT, pdx_setting_list(settings, 32, &count));
+    CHECK(count == 20 && settings[0] == PDX_SCALES_MODEL && settings[19] == PDX_POWER_SAVING_MODE);
     CHECK_CODE(PDX_PARAM_TYPE_UNKNOWN, pdx_logic_device_set(1, 42, "x"));
     CHECK_CODE(PDX_INCORRECT_ARGUMENTS, pdx_logic_device_list(NULL, 0, NULL));
     CHECK_CODE(PDX_PARAM_TYPE_UNKNOWN, pdx_logging_setting_set("no_such_key", "1"));

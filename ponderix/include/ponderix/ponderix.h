@@ -9,13 +9,16 @@
  *  - A text comes out into the caller's buffer, the way snprintf writes: (buffer, size, length).
  *    `*length` (when length is not NULL) receives the text's length without the NUL. When the text
  *    does not fit, the buffer holds its NUL-terminated beginning and the call returns
- *    PDX_INCORRECT_ARGUMENTS; allocate *length + 1 bytes and ask again. buffer NULL with size 0
- *    only asks for the length. Nothing is ever written past buffer[size - 1].
+ *    PDX_INCORRECT_ARGUMENTS with *length >= size (which tells it from other bad arguments);
+ *    allocate *length + 1 bytes and ask again. buffer NULL with size 0 only asks for the length.
+ *    Nothing is ever written past buffer[size - 1].
  *    Texts read from a scale always fit in PDX_TEXT_SIZE bytes.
  *  - A handle may be used from several threads: calls on one handle are serialised, calls on
  *    different handles run in parallel. pdx_destroy must not race with other calls on the same
  *    handle; a destroyed handle is refused with PDX_HANDLE_DOES_NOT_EXIST.
  *  - Logic devices are the stored connection configurations shared by every program of the driver.
+ *  - libponderix.so finds the driver's private library beside itself ($ORIGIN): load it by its real
+ *    path, not through a link in another folder.
  */
 #ifndef PONDERIX_PONDERIX_H
 #define PONDERIX_PONDERIX_H
@@ -90,7 +93,8 @@ typedef struct pdx_reading {
     int32_t has_tare;    /* 0 where the protocol reports no tare (CAS) */
     int32_t stable;      /* 1 when the weight has settled */
     int32_t zero;        /* 1 at the zero point */
-    int32_t overload;    /* 1 when the load is over the scale's range; net is then not a weight */
+    int32_t overload;    /* 1 when the load is over the scale's range; net is then not a weight. A POS
+                          * scale tells it only with the service protocol (its maximum weight). */
 } pdx_reading;
 
 /* The scale's own settings (its service protocol). The numbers are the driver's parameters;
@@ -118,9 +122,9 @@ enum {
     PDX_POWER_SAVING_MODE = 21
 };
 
-/* Fields of a logic device. */
+/* Fields of a logic device, all texts; a device just added has them empty. */
 enum {
-    PDX_FIELD_IS_CURRENT = 0, /* read only */
+    PDX_FIELD_IS_CURRENT = 0, /* read only: "true" or "false" */
     PDX_FIELD_ID = 1,         /* read only */
     PDX_FIELD_NAME = 2,
     PDX_FIELD_CONNECTION_TYPE = 3, /* "Serial Port" or "TCP" */
@@ -157,8 +161,9 @@ PDX_API int32_t pdx_open_logic_device(pdx_scale* scale, uint32_t id);
 PDX_API int32_t pdx_open_current(pdx_scale* scale);
 /* Opens an end point directly; nothing is stored. A path ("/dev/ttyUSB0") is a serial port, anything
  * else a TCP address ("192.168.1.20", port 77, or "host:port"). protocol is a protocol name
- * ("POS2K", "CAS-K", ...) or "auto", model a model or "auto"; NULL means "auto". baud_rate 0 means
- * 9600 (4800 and 9600 are the scales' rates). */
+ * ("POS2K", "POS2KProV1", "CAS-K", "CAS-K ProV1", "CAS-K-Active", "OKA") or "auto", model a model
+ * or "auto"; NULL means "auto". An unknown protocol is PDX_PARAM_VALUE_UNKNOWN. baud_rate 0 means
+ * 9600 (4800 and 9600 are the scales' rates; another is PDX_PARAM_VALUE_UNSUPPORTED). */
 PDX_API int32_t pdx_open_end_point(pdx_scale* scale, const char* end_point, const char* protocol, const char* model,
                                    uint32_t baud_rate);
 PDX_API int32_t pdx_close(pdx_scale* scale);
@@ -177,6 +182,8 @@ PDX_API int32_t pdx_specify_tare(pdx_scale* scale, uint32_t grams);
 /* ---- Settings of the scale ---- */
 PDX_API int32_t pdx_setting_get(pdx_scale* scale, int32_t setting, char* buffer, size_t size, size_t* length);
 PDX_API int32_t pdx_setting_set(pdx_scale* scale, int32_t setting, const char* value);
+/* The settings this library knows, ascending, filled like pdx_logic_device_list. */
+PDX_API int32_t pdx_setting_list(int32_t* settings, size_t capacity, size_t* count);
 PDX_API int32_t pdx_setting_name(int32_t setting, char* buffer, size_t size, size_t* length);
 PDX_API int32_t pdx_setting_from_name(const char* name, int32_t* setting);
 
