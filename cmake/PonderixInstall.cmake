@@ -22,11 +22,20 @@ install(FILES ${PROJECT_SOURCE_DIR}/driver/include/driver/driver.h ${PROJECT_SOU
 set_target_properties(scalectl PROPERTIES INSTALL_RPATH "$ORIGIN/${PONDERIX_BIN_TO_PRIVATE}")
 install(TARGETS scalectl scale-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# The terminal records the facade's SHA-256 at build time, so none of these files may be touched on
-# the way to the install folder: they are linked with their install run path already ($ORIGIN, none
-# for weighdesk), and install() leaves such files as they are.
-install(TARGETS permanent weighdesk_window LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+# These are linked with their install run path already ($ORIGIN, none for weighdesk), and install()
+# leaves such files as they are.
+install(TARGETS weighdesk_window LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
 install(TARGETS weighdesk RUNTIME DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+
+# The terminal records the facade's SHA-256 at build time, so the facade must arrive byte for byte
+# as built: the linker strips it, before the hash is taken, and install(FILES) copies it without
+# stripping even under `cmake --install --strip`. Sanitizer and Debug builds keep its symbols for
+# their reports and debuggers.
+if(NOT PONDERIX_SANITIZE AND NOT PONDERIX_TSAN)
+  target_link_options(permanent PRIVATE $<$<NOT:$<CONFIG:Debug>>:LINKER:--strip-all>)
+endif()
+install(FILES $<TARGET_FILE:permanent> DESTINATION ${PONDERIX_PRIVATE_LIBDIR}
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
 # bin/weighdesk is a link: the start-up check looks for the facade beside the real executable.
 set(_link_dir ${CMAKE_CURRENT_BINARY_DIR}/install-links)

@@ -1,6 +1,6 @@
 # The Debian package `ponderix`, built by CPack from the install rules (scripts/package).
-# Nothing is stripped: the terminal has recorded the facade's hash, and the files go into the
-# package exactly as they were built.
+# Every ELF file is stripped in the staging folder; the facade, whose hash the terminal holds, is
+# stripped when linked and goes into the package exactly as it was built (PonderixInstall.cmake).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ponderix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -15,6 +15,8 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "scalectl, the scale simulator scale-sim and the Qt terminal weighdesk.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES OFF)
+set(CPACK_PONDERIX_STRIP "${CMAKE_STRIP}")
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PonderixStrip.cmake)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
