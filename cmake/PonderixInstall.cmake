@@ -46,10 +46,22 @@ install(FILES ${_link_dir}/weighdesk DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.1 DESTINATION ${PONDERIX_MANDIR})
 
-# ---- Manual pages of the command-line tools, from their --help -------------------------------
+# ---- Manual pages, gzipped ------------------------------------------------------------------
 
+find_program(GZIP gzip REQUIRED)
+# Installs <file>.gz, compressed as Debian does: -9n keeps no name or time, so the bytes repeat.
+function(ponderix_install_gzipped file destination)
+  get_filename_component(name ${file} NAME)
+  add_custom_command(OUTPUT ${file}.gz COMMAND ${GZIP} -9nkf ${file} DEPENDS ${file} VERBATIM)
+  add_custom_target(${name}.gz ALL DEPENDS ${file}.gz)
+  install(FILES ${file}.gz DESTINATION ${destination})
+endfunction()
+
+configure_file(${PROJECT_SOURCE_DIR}/cmake/weighdesk.1 ${CMAKE_CURRENT_BINARY_DIR}/man/weighdesk.1 COPYONLY)
+ponderix_install_gzipped(${CMAKE_CURRENT_BINARY_DIR}/man/weighdesk.1 ${PONDERIX_MANDIR})
+
+# The command-line tools' pages come from their --help.
 find_program(HELP2MAN help2man REQUIRED)
 function(ponderix_manual_page target description)
   set(page ${CMAKE_CURRENT_BINARY_DIR}/man/${target}.1)
@@ -63,8 +75,7 @@ function(ponderix_manual_page target description)
     DEPENDS ${target}
     COMMENT "Manual page of ${target}"
     VERBATIM)
-  add_custom_target(${target}-man ALL DEPENDS ${page})
-  install(FILES ${page} DESTINATION ${PONDERIX_MANDIR})
+  ponderix_install_gzipped(${page} ${PONDERIX_MANDIR})
 endfunction()
 ponderix_manual_page(scalectl "configure and read retail weighing scales through libdriver.so")
 ponderix_manual_page(scale-sim "a simulated retail weighing scale on a pseudo-terminal or TCP")
