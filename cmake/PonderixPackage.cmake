@@ -37,4 +37,9 @@ string(TIMESTAMP PONDERIX_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/changelog.in ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog @ONLY)
 ponderix_install_gzipped(${CMAKE_CURRENT_BINARY_DIR}/doc/changelog ${CMAKE_INSTALL_DOCDIR})
 
+# Two lintian warnings are kept. maintscript-calls-ldconfig: CPack writes a postinst and a postrm
+# that run ldconfig whenever a shared library lies in /usr/lib or a folder just below it, with no
+# switch to turn it off; the call is needless for the private folder, but harmless.
+# pkg-config-unavailable-for-cross-compilation: the package uses /usr/lib, not the multiarch
+# folder, so a cross pkg-config does not search /usr/lib/pkgconfig.
 include(CPack)
