@@ -22,11 +22,20 @@ install(FILES ${PROJECT_SOURCE_DIR}/driver/include/driver/driver.h ${PROJECT_SOU
 set_target_properties(scalectl PROPERTIES INSTALL_RPATH "$ORIGIN/${PONDERIX_BIN_TO_PRIVATE}")
 install(TARGETS scalectl scale-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# The terminal records the facade's SHA-256 at build time, so none of these files may be touched on
-# the way to the install folder: they are linked with their install run path already ($ORIGIN, none
-# for weighdesk), and install() leaves such files as they are.
-install(TARGETS permanent weighdesk_window LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+# These are linked with their install run path already ($ORIGIN, none for weighdesk), and install()
+# leaves such files as they are.
+install(TARGETS weighdesk_window LIBRARY DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
 install(TARGETS weighdesk RUNTIME DESTINATION ${PONDERIX_PRIVATE_LIBDIR})
+
+# The terminal records the facade's SHA-256 at build time, so the facade must arrive byte for byte
+# as built: the linker strips it, before the hash is taken, and install(FILES) copies it without
+# stripping even under `cmake --install --strip`. Sanitizer and Debug builds keep its symbols for
+# their reports and debuggers.
+if(NOT PONDERIX_SANITIZE AND NOT PONDERIX_TSAN)
+  target_link_options(permanent PRIVATE $<$<NOT:$<CONFIG:Debug>>:LINKER:--strip-all>)
+endif()
+install(FILES $<TARGET_FILE:permanent> DESTINATION ${PONDERIX_PRIVATE_LIBDIR}
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
 # bin/weighdesk is a link: the start-up check looks for the facade beside the real executable.
 set(_link_dir ${CMAKE_CURRENT_BINARY_DIR}/install-links)
@@ -37,10 +46,22 @@ install(FILES ${_link_dir}/weighdesk DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/cmake/weighdesk.1 DESTINATION ${PONDERIX_MANDIR})
 
-# ---- Manual pages of the command-line tools, from their --help -------------------------------
+# ---- Manual pages, gzipped ------------------------------------------------------------------
 
+find_program(GZIP gzip REQUIRED)
+# Installs <file>.gz, compressed as Debian does: -9n keeps no name or time, so the bytes repeat.
+function(ponderix_install_gzipped file destination)
+  get_filename_component(name ${file} NAME)
+  add_custom_command(OUTPUT ${file}.gz COMMAND ${GZIP} -9nkf ${file} DEPENDS ${file} VERBATIM)
+  add_custom_target(${name}.gz ALL DEPENDS ${file}.gz)
+  install(FILES ${file}.gz DESTINATION ${destination})
+endfunction()
+
+configure_file(${PROJECT_SOURCE_DIR}/cmake/weighdesk.1 ${CMAKE_CURRENT_BINARY_DIR}/man/weighdesk.1 COPYONLY)
+ponderix_install_gzipped(${CMAKE_CURRENT_BINARY_DIR}/man/weighdesk.1 ${PONDERIX_MANDIR})
+
+# The command-line tools' pages come from their --help.
 find_program(HELP2MAN help2man REQUIRED)
 function(ponderix_manual_page target description)
   set(page ${CMAKE_CURRENT_BINARY_DIR}/man/${target}.1)
@@ -54,8 +75,7 @@ function(ponderix_manual_page target description)
     DEPENDS ${target}
     COMMENT "Manual page of ${target}"
     VERBATIM)
-  add_custom_target(${target}-man ALL DEPENDS ${page})
-  install(FILES ${page} DESTINATION ${PONDERIX_MANDIR})
+  ponderix_install_gzipped(${page} ${PONDERIX_MANDIR})
 endfunction()
 ponderix_manual_page(scalectl "configure and read retail weighing scales through libdriver.so")
 ponderix_manual_page(scale-sim "a simulated retail weighing scale on a pseudo-terminal or TCP")

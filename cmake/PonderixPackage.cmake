@@ -1,20 +1,25 @@
 # The Debian package `ponderix`, built by CPack from the install rules (scripts/package).
-# Nothing is stripped: the terminal has recorded the facade's hash, and the files go into the
-# package exactly as they were built.
+# Every ELF file is stripped in the staging folder; the facade, whose hash the terminal holds, is
+# stripped when linked and goes into the package exactly as it was built (PonderixInstall.cmake).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ponderix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Norvell")
-set(CPACK_PACKAGE_CONTACT "Ponderix developers <ponderix@norvell.invalid>")
+set(PONDERIX_MAINTAINER "Ponderix developers <ponderix@norvell.invalid>")
+set(CPACK_PACKAGE_CONTACT "${PONDERIX_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "drivers and tools for retail weighing scales")
+# Lines stay under 80 columns once dpkg indents them.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-  "libdriver.so speaks the scale's native service protocol and the retail protocols\n"
-  "POS, CAS, CAS active and OKA over a serial port or TCP, detects the protocol of a\n"
-  "scale and keeps stored connection configurations. The package holds the library\n"
-  "with its header, CMake package and pkg-config file, the command-line tool\n"
-  "scalectl, the scale simulator scale-sim and the Qt terminal weighdesk.")
+  "libdriver.so speaks the scale's native service protocol and the retail\n"
+  "protocols POS, CAS, CAS active and OKA over a serial port or TCP, detects\n"
+  "the protocol of a scale and keeps stored connection configurations. The\n"
+  "package holds the library with its header, CMake package and pkg-config\n"
+  "file, the command-line tool scalectl, the scale simulator scale-sim and\n"
+  "the Qt terminal weighdesk.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES OFF)
+set(CPACK_PONDERIX_STRIP "${CMAKE_STRIP}")
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PonderixStrip.cmake)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -25,4 +30,16 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CPACK_PACKAGING_INSTALL_PREFIX}/${PONDERIX_PRIVATE_LIBDIR}")
 string(REGEX REPLACE "^/" "" CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS}")
 
+# Debian's copyright file and changelog; a package without a Debian revision in its version is
+# native, whose changelog is changelog.gz. The date honours SOURCE_DATE_EPOCH.
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+string(TIMESTAMP PONDERIX_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/changelog.in ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog @ONLY)
+ponderix_install_gzipped(${CMAKE_CURRENT_BINARY_DIR}/doc/changelog ${CMAKE_INSTALL_DOCDIR})
+
+# Two lintian warnings are kept. maintscript-calls-ldconfig: CPack writes a postinst and a postrm
+# that run ldconfig whenever a shared library lies in /usr/lib or a folder just below it, with no
+# switch to turn it off; the call is needless for the private folder, but harmless.
+# pkg-config-unavailable-for-cross-compilation: the package uses /usr/lib, not the multiarch
+# folder, so a cross pkg-config does not search /usr/lib/pkgconfig.
 include(CPack)
