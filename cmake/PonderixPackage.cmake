@@ -29,6 +29,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CPACK_PACKAGING_INSTALL_PREFIX}/${PONDERIX_PRIVATE_LIBDIR}")
 string(REGEX REPLACE "^/" "" CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS}")
+# The Python package is for the system's python3; dpkg-shlibdeps adds the libraries' packages to it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3")
 
 # Debian's copyright file and changelog; a package without a Debian revision in its version is
 # native, whose changelog is changelog.gz. The date honours SOURCE_DATE_EPOCH.
