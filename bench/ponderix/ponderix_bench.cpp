@@ -61,47 +61,68 @@ void CInterface(benchmark::State& state) {
     state.counters["readings/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-// The median readings per second of each benchmark's repetitions.
+// Readings per second and this process's CPU time per reading: the wall time is mostly the line's
+// round trip and the scheduler, the CPU time is what the interface itself costs.
+struct Rate {
+    double perSecond = 0;
+    double cpuMicroseconds = 0;
+};
+
+// The medians of each benchmark's repetitions.
 class RateReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median") continue;
             const auto counter = run.counters.find("readings/s");
-            if (counter != run.counters.end()) rates[run.run_name.function_name] = counter->second.value;
+            if (counter != run.counters.end())
+                rates[run.run_name.function_name] = {counter->second.value, run.GetAdjustedCPUTime()};
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    std::map<std::string, double> rates;
+    std::map<std::string, Rate> rates;
 };
 
-// Runs the Python read loop against the same simulator; 0 when it did not report.
-double PythonRate() {
-    if (g_python.empty()) return 0;
+double Field(const char* line, const char* key) {
+    const char* at = std::strstr(line, key);
+    return at == nullptr ? 0 : std::atof(at + std::strlen(key));
+}
+
+// Runs the Python read loop against the same simulator; zeros when it did not report.
+Rate PythonRate() {
+    if (g_python.empty()) return {};
     const std::string command = "/usr/bin/python3 " + g_python + " --port " + Sim().EndPoint() +
                                 " --protocol POS2K --seconds " + std::to_string(g_pythonSeconds);
     FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return 0;
+    if (pipe == nullptr) return {};
     char line[512] = {};
-    double rate = 0;
+    Rate rate;
     while (std::fgets(line, sizeof line, pipe) != nullptr) {
-        const char* at = std::strstr(line, "\"python_reads_per_second\":");
-        if (at != nullptr) rate = std::atof(at + std::strlen("\"python_reads_per_second\":"));
+        if (std::strstr(line, "python_reads_per_second") == nullptr) continue;
+        rate = {Field(line, "\"python_reads_per_second\":"), Field(line, "\"python_cpu_us_per_read\":")};
     }
     ::pclose(pipe);
     return rate;
 }
 
-void PrintTable(const std::map<std::string, double>& rates, double python) {
-    const double exports = rates.count("typed-reading/exports") ? rates.at("typed-reading/exports") : 0;
-    const double c = rates.count("typed-reading/c-interface") ? rates.at("typed-reading/c-interface") : 0;
-    std::printf("\n%-26s %12s %14s %6s\n", "typed reading, POS on a pty", "readings/s", "time ratio", "goal");
-    std::printf("%-26s %12.0f %14s %6s\n", "libdriver.so exports", exports, "1.00", "");
-    std::printf("%-26s %12.0f %11.3f vs exports %6s\n", "libponderix.so pdx_read", c, c > 0 ? exports / c : 0.0, "1.05");
-    if (python > 0)
-        std::printf("%-26s %12.0f %11.3f vs C %6s\n", "Python Scale.read()", python, c / python, "1.3");
-    else
-        std::printf("%-26s %12s\n", "Python Scale.read()", "not run");
+void PrintRow(const char* name, const Rate& rate, const Rate& base, const char* against, const char* goal) {
+    if (rate.perSecond <= 0) return (void)std::printf("%-26s %12s\n", name, "not run");
+    std::printf("%-26s %12.0f %8.3f %-10s %5s %10.1f %8.2f\n", name, rate.perSecond,
+                base.perSecond / rate.perSecond, against, goal, rate.cpuMicroseconds,
+                rate.cpuMicroseconds / base.cpuMicroseconds);
+}
+
+void PrintTable(const std::map<std::string, Rate>& rates, const Rate& python) {
+    const auto find = [&](const char* name) { return rates.count(name) ? rates.at(name) : Rate{}; };
+    const Rate exports = find("typed-reading/exports");
+    const Rate c = find("typed-reading/c-interface");
+    std::printf("\n%-26s %12s %8s %-10s %5s %10s %8s\n", "typed reading, POS, pty", "readings/s", "ratio", "(time)",
+                "goal", "cpu us", "ratio");
+    PrintRow("libdriver.so exports", exports, exports, "", "");
+    PrintRow("libponderix.so pdx_read", c, exports, "vs exports", "1.05");
+    PrintRow("Python Scale.read()", python, c, "vs C", "1.3");
+    std::printf("(medians of the repetitions; ratio = time per reading against the row named; cpu us = the\n"
+                " process's CPU time per reading, the interface's own cost beside the line's round trip)\n");
 }
 
 }  // namespace
@@ -130,7 +151,7 @@ int main(int argc, char** argv) {
     using Run = void (*)(benchmark::State&);
     for (const auto& [name, run] : {std::pair<const char*, Run>{"typed-reading/exports", Exports},
                                     std::pair<const char*, Run>{"typed-reading/c-interface", CInterface}})
-        benchmark::RegisterBenchmark(name, run)->UseRealTime()->Unit(benchmark::kMicrosecond)->Repetitions(7);
+        benchmark::RegisterBenchmark(name, run)->UseRealTime()->Unit(benchmark::kMicrosecond)->Repetitions(15);
     RateReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(reporter.rates, PythonRate());

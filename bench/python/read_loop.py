@@ -3,7 +3,7 @@
 
 Usage: read_loop.py --port PORT [--protocol POS2K] [--seconds 3]
 (libponderix.so from PONDERIX_LIBRARY or the usual places; the package from this tree unless one
-is installed). Prints one JSON line: {"python_reads_per_second": ...}.
+is installed). Prints one JSON line: {"python_reads_per_second": ..., "python_cpu_us_per_read": ...}.
 """
 
 import argparse
@@ -27,12 +27,13 @@ def main() -> None:
     _library.library().pdx_logging_set_mode(3)
     with ponderix.Scale(options.port, options.protocol) as scale:
         reads = 0
-        start = time.monotonic()
+        start, cpu_start = time.monotonic(), time.process_time()
         while time.monotonic() - start < options.seconds:
             scale.read()
             reads += 1
-        elapsed = time.monotonic() - start
-    print(json.dumps({"python_reads_per_second": round(reads / elapsed, 1)}))
+        elapsed, cpu = time.monotonic() - start, time.process_time() - cpu_start
+    print(json.dumps({"python_reads_per_second": round(reads / elapsed, 1),
+                      "python_cpu_us_per_read": round(cpu / reads * 1e6, 2)}))
 
 
 if __name__ == "__main__":
