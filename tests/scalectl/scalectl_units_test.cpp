@@ -11,6 +11,8 @@
 namespace scalectl {
 namespace {
 
+using jsonline::JsonLine;
+
 TEST(JsonLines, EscapesTextsAndWritesPlainValues) {
     JsonLine line;
     line.Text("name", "a \"quoted\"\\ name\n\x01")

@@ -15,6 +15,8 @@ class App;
 
 namespace scalectl {
 
+using jsonline::JsonLine;
+
 // Options that every subcommand understands.
 struct GlobalOptions {
     std::optional<driver::LogicDeviceId> device;

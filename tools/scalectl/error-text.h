@@ -10,6 +10,8 @@
 
 namespace scalectl {
 
+using jsonline::JsonLine;
+
 // The identifier of a result code, e.g. "UnableToOpenSerialPort"; "ErrorCase<n>" outside the enumeration.
 std::string ErrorCaseName(std::int32_t ecase);
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace scalectl {
+namespace jsonline {
 
 std::string JsonQuote(std::string_view text) {
     std::string out = "\"";
@@ -38,7 +38,16 @@ std::string JsonQuote(std::string_view text) {
     return out + "\"";
 }
 
-JsonLine& JsonLine::Raw(std::string_view key, std::string_view json) {
+std::string JsonArray(const std::vector<std::string>& items) {
+    std::string out = "[";
+    for (const auto& item : items) {
+        if (out.size() > 1) out += ',';
+        out += item;
+    }
+    return out + "]";
+}
+
+JsonLine& JsonLine::Json(std::string_view key, std::string_view json) {
     if (!body_.empty()) body_ += ',';
     body_ += JsonQuote(key);
     body_ += ':';
@@ -47,7 +56,7 @@ JsonLine& JsonLine::Raw(std::string_view key, std::string_view json) {
 }
 
 JsonLine& JsonLine::Text(std::string_view key, std::string_view value) {
-    return Raw(key, JsonQuote(value));
+    return Json(key, JsonQuote(value));
 }
 
 JsonLine& JsonLine::TextOrNull(std::string_view key, const std::optional<std::string>& value) {
@@ -60,7 +69,7 @@ JsonLine& JsonLine::Number(std::string_view key, double value) {
     char buffer[64];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     if (ec != std::errc{}) return Null(key);
-    return Raw(key, std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+    return Json(key, std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
 JsonLine& JsonLine::NumberOrNull(std::string_view key, const std::optional<double>& value) {
@@ -68,15 +77,15 @@ JsonLine& JsonLine::NumberOrNull(std::string_view key, const std::optional<doubl
 }
 
 JsonLine& JsonLine::Integer(std::string_view key, std::int64_t value) {
-    return Raw(key, std::to_string(value));
+    return Json(key, std::to_string(value));
 }
 
 JsonLine& JsonLine::Bool(std::string_view key, bool value) {
-    return Raw(key, value ? "true" : "false");
+    return Json(key, value ? "true" : "false");
 }
 
 JsonLine& JsonLine::Null(std::string_view key) {
-    return Raw(key, "null");
+    return Json(key, "null");
 }
 
-}  // namespace scalectl
+}  // namespace jsonline
