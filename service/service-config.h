@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,8 +15,7 @@ struct ScaleConfig {
     std::string protocol = "auto";
     std::string model = "auto";
     std::uint32_t baudRate = 0;
-    bool commands = true;                       // tare, zero and specify tare allowed
-    std::optional<std::uint32_t> logicDevice;  // set when served from the stored logic devices
+    bool commands = true;  // tare, zero and specify tare allowed
 };
 
 struct ServiceConfig {
