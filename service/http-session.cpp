@@ -75,7 +75,8 @@ void HttpSession::OnRequest(beast::error_code ec) {
 void HttpSession::Answer(const Request& request) {
     const bool keepAlive = request.keep_alive();
     // Without the query: it may hold a token.
-    asked_ = std::string(request.method_string()) + " " + std::string(View(request.target()).substr(0, request.target().find('?')));
+    asked_ = std::string(request.method_string()) + " " +
+             std::string(View(request.target()).substr(0, request.target().find('?')));
     if (!context_.access.Admit(address_, std::chrono::steady_clock::now())) {
         Response response = ErrorReply(http::status::too_many_requests, "too many requests");
         response.set(http::field::retry_after, "1");

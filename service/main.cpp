@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
         pollers.push_back(std::make_unique<ponderixd::ScalePoller>(scale, std::chrono::milliseconds(config.pollMs)));
         pollers.back()->AddSink(hub);
     }
-    ponderixd::ServerContext context{config, ponderixd::Access(config),
-                                     ponderixd::Routes(pollers, io->get_executor()), hub};
+    ponderixd::ServerContext context{config, ponderixd::Access(config), ponderixd::Routes(pollers, io->get_executor()),
+                                     hub};
     std::optional<ponderixd::Listener> listener;
     try {
         listener.emplace(*io, context);

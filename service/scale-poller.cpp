@@ -217,7 +217,8 @@ void ScalePoller::RunCommands() {
                     break;
             }
         }
-        if (code != PDX_CORRECT) Log().warn("scale {}: {} failed (driver code {})", config_.id, CommandName(queued.command), code);
+        if (code != PDX_CORRECT)
+            Log().warn("scale {}: {} failed (driver code {})", config_.id, CommandName(queued.command), code);
         queued.done(code);
     }
 }

@@ -135,7 +135,8 @@ ServiceConfig LoadConfig(const std::string& path) {
     if (!config.token.empty()) {
         struct stat status {};
         if (::stat(path.c_str(), &status) != 0 || (status.st_mode & 077) != 0) {
-            throw ConfigError("service.token", "the file " + path + " holds a token, so only its owner may read it (chmod 600)");
+            throw ConfigError("service.token",
+                              "the file " + path + " holds a token, so only its owner may read it (chmod 600)");
         }
     }
     return config;
@@ -154,7 +155,7 @@ std::vector<ScaleConfig> LogicDeviceScales() {
         const auto field = [id](std::int32_t which) {
             char text[PDX_TEXT_SIZE] = "";
             return pdx_logic_device_get(id, which, text, sizeof text, nullptr) == PDX_CORRECT ? std::string(text)
-                                                                                             : std::string();
+                                                                                              : std::string();
         };
         ScaleConfig scale;
         scale.id = std::to_string(id);

@@ -15,8 +15,7 @@ namespace websocket = beast::websocket;
 // One client's stream. A client slower than the scale gets the newest reading, not a backlog.
 class StreamSession : public std::enable_shared_from_this<StreamSession> {
 public:
-    StreamSession(boost::asio::ip::tcp::socket socket, std::string id)
-        : ws_(std::move(socket)), id_(std::move(id)) {}
+    StreamSession(boost::asio::ip::tcp::socket socket, std::string id) : ws_(std::move(socket)), id_(std::move(id)) {}
 
     void Run(Request request, std::string first) {
         ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
