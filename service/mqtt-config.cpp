@@ -4,9 +4,7 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <climits>
 #include <set>
@@ -29,13 +27,9 @@ int ReadInt(const std::string& key, const std::string& text, int low, int high) 
 }
 
 bool ReadSwitch(const std::string& key, const std::string& text) {
-    std::string lower = text;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower == "on" || lower == "true" || lower == "yes" || lower == "1") {
-        return true;
-    }
-    if (lower == "off" || lower == "false" || lower == "no" || lower == "0") {
-        return false;
+    // The same words as the rest of the file.
+    if (text == "on" || text == "off") {
+        return text == "on";
     }
     Fail(key, "\"" + text + "\" is neither on nor off");
 }
