@@ -16,12 +16,12 @@ os.environ["APPDATA"] = _appdata.name
 class Sim:
     """A scale-sim process: every control line written to it is answered by one line."""
 
-    def __init__(self, *args):
+    def __init__(self, *args, stderr=None):
         program = os.environ.get("PONDERIX_SCALE_SIM")
         if not program:
             pytest.fail("PONDERIX_SCALE_SIM must name the scale-sim program")
         self.process = subprocess.Popen(
-            [program, *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1
+            [program, *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=stderr, text=True, bufsize=1
         )
         self.endpoint = self.process.stdout.readline().strip()
         assert self.endpoint, f"scale-sim {' '.join(args)} did not start"
@@ -55,8 +55,8 @@ def make_sim():
     """Starts scale-sim with the given arguments, on a pty unless they say --tcp."""
     started = []
 
-    def make(*args):
-        started.append(Sim(*args))
+    def make(*args, **kwargs):
+        started.append(Sim(*args, **kwargs))
         return started[-1]
 
     yield make
