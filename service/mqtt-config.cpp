@@ -1,5 +1,7 @@
 #include "mqtt-config.h"
 
+#include "service-config.h"
+
 #include <boost/property_tree/ptree.hpp>
 
 #include <unistd.h>
@@ -13,7 +15,7 @@ namespace ponderixd {
 namespace {
 
 [[noreturn]] void Fail(const std::string& key, const std::string& why) {
-    throw MqttConfigError("[mqtt] " + key + ": " + why);
+    throw ConfigError("mqtt." + key, why);
 }
 
 int ReadInt(const std::string& key, const std::string& text, int low, int high) {

@@ -5,7 +5,6 @@
 #include <boost/property_tree/ptree_fwd.hpp>
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 namespace ponderixd {
@@ -26,13 +25,8 @@ struct MqttConfig {
     double readingsPerSecond = 1.0;
 };
 
-// A value in [mqtt] that cannot be used; the message names the key.
-class MqttConfigError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Nothing when the tree has no [mqtt] host: the service then runs without a broker.
+// Nothing when the tree has no [mqtt] host: the service then runs without a broker. A value that
+// cannot be used throws ConfigError naming it ("mqtt.port").
 std::optional<MqttConfig> ReadMqttConfig(const boost::property_tree::ptree& tree);
 
 }  // namespace ponderixd

@@ -1,9 +1,9 @@
 #include "mqtt-publisher.h"
 
+#include "service-log.h"
 #include "snapshot-json.h"
 
 #include <mosquitto.h>
-#include <spdlog/spdlog.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -56,11 +56,11 @@ bool MqttPublisher::Start() {
     std::call_once(libraryReady, [] { mosquitto_lib_init(); });
     client_ = mosquitto_new(config_.clientId.c_str(), true, this);
     if (client_ == nullptr) {
-        spdlog::error("MQTT: no client for {}: {}", config_.clientId, std::strerror(errno));
+        Log().error("MQTT: no client for {}: {}", config_.clientId, std::strerror(errno));
         return false;
     }
     const auto failed = [this](const char* what, int code) {
-        spdlog::error("MQTT: {}: {}; the service goes on without the broker", what, mosquitto_strerror(code));
+        Log().error("MQTT: {}: {}; the service goes on without the broker", what, mosquitto_strerror(code));
         mosquitto_destroy(client_);
         client_ = nullptr;
         return false;
@@ -96,7 +96,7 @@ bool MqttPublisher::Start() {
             SendReadings();
         }
     });
-    spdlog::info("MQTT: publishing to {}:{} as {} under {}/{}", config_.host, config_.port, config_.clientId,
+    Log().info("MQTT: publishing to {}:{} as {} under {}/{}", config_.host, config_.port, config_.clientId,
                  config_.prefix, config_.site);
     return true;
 }
@@ -121,7 +121,7 @@ void MqttPublisher::Stop() {
     if (waitForOffline) {
         std::unique_lock lock(mutex_);
         if (!changed_.wait_for(lock, kOfflineWait, [this] { return offlineDelivered_ || !connected_; })) {
-            spdlog::warn("MQTT: the broker did not confirm \"offline\"; its last will may say it later");
+            Log().warn("MQTT: the broker did not confirm \"offline\"; its last will may say it later");
         }
     }
     mosquitto_disconnect(client_);
@@ -195,13 +195,13 @@ bool MqttPublisher::ConnectFirst() {
         if (code == MOSQ_ERR_SUCCESS) {
             code = mosquitto_loop_start(client_);
             if (code != MOSQ_ERR_SUCCESS) {
-                spdlog::error("MQTT: no network thread: {}; the service goes on without the broker",
+                Log().error("MQTT: no network thread: {}; the service goes on without the broker",
                               mosquitto_strerror(code));
             }
             return code == MOSQ_ERR_SUCCESS;
         }
         if (code != lastCode) {
-            spdlog::warn("MQTT: {}:{} not reached ({}); retrying", config_.host, config_.port,
+            Log().warn("MQTT: {}:{} not reached ({}); retrying", config_.host, config_.port,
                          code == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(code));
             lastCode = code;
         }
@@ -251,7 +251,7 @@ int MqttPublisher::Publish(const std::string& topic, const std::string& payload,
                                        payload.data(), qos, retain);
     // One line per kind of failure, not one per message.
     if (code != MOSQ_ERR_SUCCESS && code != lastPublishError_) {
-        spdlog::warn("MQTT: publishing {} failed: {}", topic, mosquitto_strerror(code));
+        Log().warn("MQTT: publishing {} failed: {}", topic, mosquitto_strerror(code));
     }
     lastPublishError_ = code;
     if (code == MOSQ_ERR_SUCCESS && topic == serviceTopic_ && payload == "offline") {
@@ -263,7 +263,7 @@ int MqttPublisher::Publish(const std::string& topic, const std::string& payload,
 void MqttPublisher::OnConnect(mosquitto*, void* self, int code) {
     auto& publisher = *static_cast<MqttPublisher*>(self);
     if (code != 0) {
-        spdlog::warn("MQTT: {}:{} refused the connection: {}", publisher.config_.host, publisher.config_.port,
+        Log().warn("MQTT: {}:{} refused the connection: {}", publisher.config_.host, publisher.config_.port,
                      mosquitto_connack_string(code));
         return;
     }
@@ -272,7 +272,7 @@ void MqttPublisher::OnConnect(mosquitto*, void* self, int code) {
     if (publisher.stopping_) {
         return;
     }
-    spdlog::info("MQTT: connected to {}:{}", publisher.config_.host, publisher.config_.port);
+    Log().info("MQTT: connected to {}:{}", publisher.config_.host, publisher.config_.port);
     // A broker restarted without persistence has lost every retained message: send them all again.
     publisher.Publish(publisher.serviceTopic_, "online", kRetainedQos, true);
     for (const std::string& topic : publisher.toClear_) {
@@ -292,7 +292,7 @@ void MqttPublisher::OnDisconnect(mosquitto*, void* self, int code) {
         std::lock_guard lock(publisher.mutex_);
         publisher.connected_ = false;
         if (code != 0 && !publisher.stopping_) {
-            spdlog::warn("MQTT: lost {}:{} ({}); reconnecting", publisher.config_.host, publisher.config_.port,
+            Log().warn("MQTT: lost {}:{} ({}); reconnecting", publisher.config_.host, publisher.config_.port,
                          mosquitto_strerror(code));
         }
     }

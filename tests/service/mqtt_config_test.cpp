@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "mqtt-config.h"
+#include "service-config.h"
 
 #include <boost/property_tree/ini_parser.hpp>
 #include <boost/property_tree/ptree.hpp>
@@ -58,8 +59,8 @@ TEST(MqttConfig, ABadValueNamesItsKey) {
         try {
             Read(std::string("[mqtt]\nhost = broker\n") + lines);
             ADD_FAILURE() << lines;
-        } catch (const MqttConfigError& error) {
-            EXPECT_EQ(std::string(error.what()).rfind(std::string("[mqtt] ") + key + ":", 0), 0u) << error.what();
+        } catch (const ConfigError& error) {
+            EXPECT_EQ(error.key(), std::string("mqtt.") + key) << error.what();
         }
     }
 }
