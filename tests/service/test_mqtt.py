@@ -1,6 +1,5 @@
-"""The MQTT publisher against a real mosquitto broker on loopback, seen through mosquitto_sub."""
+"""ponderixd's MQTT publisher against a real mosquitto broker on loopback, seen through mosquitto_sub."""
 
-import os
 import signal
 import socket
 import subprocess
@@ -9,13 +8,9 @@ import time
 
 import pytest
 
-SITE = "ponderix/shop-7"
+from conftest import Daemon, free_port, scale_config
 
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
+SITE = "ponderix/shop-7/"
 
 
 class Broker:
@@ -40,6 +35,9 @@ class Broker:
         self.process.terminate()
         self.process.wait(timeout=10)
 
+    def section(self, extra=""):
+        return f"[mqtt]\nhost = 127.0.0.1\nport = {self.port}\nsite = shop-7\n{extra}"
+
 
 class Subscriber:
     """mosquitto_sub -v on everything under the prefix; messages are (topic, payload) in arrival order."""
@@ -57,38 +55,21 @@ class Subscriber:
         for line in self.process.stdout:
             topic, _, payload = line.rstrip("\n").partition(" ")
             with self.arrived:
-                self.messages.append((topic.removeprefix(SITE + "/"), payload))
+                self.messages.append((topic.removeprefix(SITE), payload))
                 self.arrived.notify_all()
 
     def wait(self, topic, text="", timeout=15):
-        """The payload of the first message on the topic that contains the text."""
+        """The topic and payload of the first message whose topic ends so and whose payload holds the text."""
         with self.arrived:
             found = self.arrived.wait_for(
-                lambda: next((p for t, p in self.messages if t == topic and text in p), None), timeout
+                lambda: next(((t, p) for t, p in self.messages if t.endswith(topic) and text in p), None), timeout
             )
-        assert found is not None, f"no {topic} with {text!r} among {self.messages}"
+        assert found, f"no {topic} with {text!r} among {self.messages}"
         return found
 
     def on(self, topic):
         with self.arrived:
-            return [p for t, p in self.messages if t == topic]
-
-
-class Feed:
-    """The publisher in tests/service/mqtt-feed, fed snapshots line by line."""
-
-    def __init__(self, folder, port, extra=""):
-        config = folder / "ponderixd.ini"
-        config.write_text(f"[mqtt]\nhost = 127.0.0.1\nport = {port}\nsite = shop-7\n{extra}")
-        self.process = subprocess.Popen(
-            [os.environ["PONDERIX_MQTT_FEED"], str(config)],
-            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1,
-        )
-
-    def send(self, *lines):
-        for line in lines:
-            self.process.stdin.write(line + "\n")
-            assert self.process.stdout.readline().strip() == "ok", line
+            return [p for t, p in self.messages if t.endswith(topic)]
 
 
 @pytest.fixture
@@ -99,79 +80,84 @@ def broker(tmp_path):
 
 
 @pytest.fixture
-def run(tmp_path, broker):
+def subscribe(broker):
     started = []
-
-    def make(kind, *args):
-        started.append(kind(tmp_path, broker.port, *args) if kind is Feed else kind(broker.port))
-        return started[-1]
-
-    yield make
+    yield lambda: started.append(Subscriber(broker.port)) or started[-1]
     for each in started:
         each.process.kill()
         each.process.wait()
 
 
-def test_a_late_subscriber_finds_every_scale_under_its_serial_number(run):
-    feed = run(Feed)
-    feed.send("state s1 online", "cal s1 4", "error s1 5", "serial s1 SN-1/A", "state s2 lost")
-    sub = run(Subscriber)
-    assert sub.wait("service") == "online"
-    assert '"serial_number":"SN-1/A"' in sub.wait("SN-1_A/identity")
-    sub.wait("SN-1_A/state", '"state":"online"')
-    sub.wait("SN-1_A/error", '"code":5')
-    assert sub.wait("SN-1_A/calibration") == "4"
-    # Without a serial number the service's id names the scale.
-    sub.wait("s2/state", '"state":"lost"')
-    # What s1 had under its id went when its serial number came.
-    assert not [t for t, _ in sub.messages if t.startswith("s1/")]
+def test_a_scale_is_found_under_its_serial_number_and_goes_silent(tmp_path, make_sim, start_daemon, broker, subscribe):
+    link = tmp_path / "counter-port"
+    plain = make_sim("--protocol", "pos", "--plain")
+    daemon = start_daemon(
+        scale_config(link, protocol="POS2KProV1")
+        + f"[scale.plain]\nend_point = {plain.endpoint}\nprotocol = POS2K\n"
+        + broker.section()
+    )
+    sub = subscribe()
+    assert sub.wait("service") == ("service", "online")
+    # Until a scale tells its serial number, the service's id names it.
+    sub.wait("counter/state", '"state":"lost"')
+    sub.wait("plain/state", '"state":"online"')
+    sim = make_sim("--protocol", "pos", "--pro", "--link", str(link))
+    topic, identity = sub.wait("/identity", '"serial_number":"')
+    scale = topic.removesuffix("/identity")
+    assert f'"serial_number":"{scale}"' in identity and '"id":"counter"' in identity
+    sub.wait(scale + "/state", '"state":"online"')
+    sub.wait(scale + "/calibration")
+    # What it had under its id is gone.
+    late = subscribe()
+    late.wait(scale + "/state")
+    assert not [topic for topic, _ in late.messages if topic.startswith("counter/")]
+    # A new weight is no news for the retained topics, and no reading unless asked for.
+    sim.control("weight 1500")
+    daemon.wait_for("/v1/scales/counter/reading", lambda body: body.get("net") == 1.5)
+    sim.control("silent 1")
+    sub.wait(scale + "/state", '"state":"silent"')
+    assert len(sub.on(scale + "/state")) == 2 and len(sub.on(scale + "/identity")) == 1
+    assert sub.on("/reading") == []
 
 
-def test_only_changes_are_published_and_readings_only_when_asked(run):
-    feed = run(Feed)
-    feed.send("state s1 online")
-    sub = run(Subscriber)
-    sub.wait("s1/state", "online")
-    feed.send("state s1 online", "cal s1 2", "weight s1 1500", "state s1 silent")
-    sub.wait("s1/state", "silent")
-    assert len(sub.on("s1/state")) == 2
-    assert sub.on("s1/reading") == []
+def test_readings_when_asked_are_spaced_and_end_on_the_last_weight(make_sim, start_daemon, broker, subscribe):
+    sim = make_sim("--protocol", "pos", "--plain")
+    start_daemon(scale_config(sim.endpoint, poll_ms=20) + broker.section("readings = on\nreadings_per_second = 1\n"))
+    sub = subscribe()
+    sub.wait("counter/state", "online")
+    sim.control("weight 1000")
+    sub.wait("counter/reading", '"net":1.000')
+    for grams in range(1001, 1011):
+        sim.control(f"weight {grams}")
+        time.sleep(0.05)
+    sub.wait("counter/reading", '"net":1.010')
+    # Ten weights in half a second: the first at once, the last in the next slot a second later.
+    assert len(sub.on("counter/reading")) <= 4
 
 
-def test_readings_are_spaced_and_end_on_the_last_weight(run):
-    feed = run(Feed, "readings = on\nreadings_per_second = 2\n")
-    sub = run(Subscriber)
+@pytest.mark.parametrize("end", [signal.SIGKILL, signal.SIGTERM], ids=["kill", "term"])
+def test_a_service_that_ends_is_marked_offline(tmp_path, make_sim, broker, subscribe, end):
+    sim = make_sim("--protocol", "pos", "--plain")
+    daemon = Daemon(tmp_path, scale_config(sim.endpoint) + broker.section()).wait_listening()
+    sub = subscribe()
     sub.wait("service", "online")
-    feed.send("weight s1 1000")
-    sub.wait("s1/reading", '"net":1.000')
-    feed.send(*(f"weight s1 {grams}" for grams in range(1001, 1011)))
-    # The burst waits for the next slot half a second later, where its last weight goes alone.
-    sub.wait("s1/reading", '"net":1.010')
-    assert len(sub.on("s1/reading")) <= 3
-
-
-@pytest.mark.parametrize("end", ["kill", "stop"])
-def test_a_service_that_ends_is_marked_offline(run, end):
-    feed = run(Feed)
-    sub = run(Subscriber)
-    sub.wait("service", "online")
-    if end == "kill":
-        feed.process.send_signal(signal.SIGKILL)  # the broker's last will
-    else:
-        feed.send("stop")
+    # SIGKILL leaves it to the broker's last will; SIGTERM is a clean stop that says it itself.
+    daemon.process.send_signal(end)
+    daemon.process.wait(timeout=10)
     sub.wait("service", "offline")
 
 
-def test_the_broker_gets_the_state_when_it_comes_and_again_after_a_restart(run, broker):
+def test_the_broker_gets_the_state_when_it_comes_and_again_after_a_restart(make_sim, start_daemon, broker, subscribe):
     broker.stop()
-    feed = run(Feed)
-    feed.send("serial s1 SN-9", "state s1 online")
+    sim = make_sim("--protocol", "pos", "--plain")
+    daemon = start_daemon(scale_config(sim.endpoint) + broker.section())
     broker.start()
-    run(Subscriber).wait("SN-9/state", "online")
+    subscribe().wait("counter/state", '"state":"online"')
     broker.stop()
-    feed.send("state s1 silent")
+    sim.control("silent 1")
+    daemon.wait_for("/v1/scales/counter/reading", lambda body: body["state"] == "silent")
     broker.start()
-    sub = run(Subscriber)
+    sub = subscribe()
     sub.wait("service", "online")
-    sub.wait("SN-9/identity")
-    sub.wait("SN-9/state", "silent")
+    sub.wait("counter/identity")
+    sub.wait("counter/state", '"state":"silent"')
