@@ -22,8 +22,7 @@ int ReadInt(const std::string& key, const std::string& text, int low, int high) 
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
-        Fail(key, "\"" + text + "\" is not a whole number from " + std::to_string(low) + " to " +
-                      std::to_string(high));
+        Fail(key, "\"" + text + "\" is not a whole number from " + std::to_string(low) + " to " + std::to_string(high));
     }
     return value;
 }
@@ -60,10 +59,9 @@ std::optional<MqttConfig> ReadMqttConfig(const boost::property_tree::ptree& tree
         return std::nullopt;
     }
     // A misspelt key would otherwise be ignored without a word.
-    static const std::set<std::string> known{"host",        "port",          "client_id",     "prefix",
-                                             "site",        "username",      "password",      "tls_ca_file",
-                                             "tls_cert_file", "tls_key_file", "keepalive_s", "readings",
-                                             "readings_per_second"};
+    static const std::set<std::string> known{
+        "host",        "port",          "client_id",    "prefix",      "site",     "username",           "password",
+        "tls_ca_file", "tls_cert_file", "tls_key_file", "keepalive_s", "readings", "readings_per_second"};
     for (const auto& [key, value] : *section) {
         if (!known.contains(key)) {
             Fail(key, "unknown key");

@@ -40,8 +40,7 @@ std::string ScaleTopic(const MqttConfig& config, const ScaleIdentity& identity) 
     std::string name = identity.serialNumber.empty() ? identity.id : identity.serialNumber;
     // A serial number is the scale's text: it must not add levels or wildcards to the topic.
     std::replace_if(
-        name.begin(), name.end(), [](unsigned char c) { return c == '/' || c == '+' || c == '#' || c < 0x20; },
-        '_');
+        name.begin(), name.end(), [](unsigned char c) { return c == '/' || c == '+' || c == '#' || c < 0x20; }, '_');
     return config.prefix + "/" + config.site + "/" + name;
 }
 
@@ -50,7 +49,9 @@ std::string ScaleTopic(const MqttConfig& config, const ScaleIdentity& identity) 
 MqttPublisher::MqttPublisher(MqttConfig config)
     : config_(std::move(config)), serviceTopic_(config_.prefix + "/" + config_.site + "/service") {}
 
-MqttPublisher::~MqttPublisher() { Stop(); }
+MqttPublisher::~MqttPublisher() {
+    Stop();
+}
 
 bool MqttPublisher::Start() {
     std::call_once(libraryReady, [] { mosquitto_lib_init(); });
@@ -97,7 +98,7 @@ bool MqttPublisher::Start() {
         }
     });
     Log().info("MQTT: publishing to {}:{} as {} under {}/{}", config_.host, config_.port, config_.clientId,
-                 config_.prefix, config_.site);
+               config_.prefix, config_.site);
     return true;
 }
 
@@ -196,13 +197,13 @@ bool MqttPublisher::ConnectFirst() {
             code = mosquitto_loop_start(client_);
             if (code != MOSQ_ERR_SUCCESS) {
                 Log().error("MQTT: no network thread: {}; the service goes on without the broker",
-                              mosquitto_strerror(code));
+                            mosquitto_strerror(code));
             }
             return code == MOSQ_ERR_SUCCESS;
         }
         if (code != lastCode) {
             Log().warn("MQTT: {}:{} not reached ({}); retrying", config_.host, config_.port,
-                         code == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(code));
+                       code == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(code));
             lastCode = code;
         }
         std::unique_lock lock(mutex_);
@@ -264,7 +265,7 @@ void MqttPublisher::OnConnect(mosquitto*, void* self, int code) {
     auto& publisher = *static_cast<MqttPublisher*>(self);
     if (code != 0) {
         Log().warn("MQTT: {}:{} refused the connection: {}", publisher.config_.host, publisher.config_.port,
-                     mosquitto_connack_string(code));
+                   mosquitto_connack_string(code));
         return;
     }
     std::lock_guard lock(publisher.mutex_);
@@ -293,7 +294,7 @@ void MqttPublisher::OnDisconnect(mosquitto*, void* self, int code) {
         publisher.connected_ = false;
         if (code != 0 && !publisher.stopping_) {
             Log().warn("MQTT: lost {}:{} ({}); reconnecting", publisher.config_.host, publisher.config_.port,
-                         mosquitto_strerror(code));
+                       mosquitto_strerror(code));
         }
     }
     publisher.changed_.notify_all();

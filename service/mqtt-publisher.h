@@ -68,7 +68,7 @@ private:
     int lastPublishError_ = 0;
     std::map<std::string, Scale> scales_;  // by the service's id
     std::vector<std::string> toClear_;     // retained topics a scale left while the broker was away
-    std::thread worker_;  // connects first, then spaces the readings
+    std::thread worker_;                   // connects first, then spaces the readings
 };
 
 }  // namespace ponderixd

@@ -33,8 +33,9 @@ TEST(MqttConfig, DefaultsAndValues) {
     EXPECT_FALSE(plain.readings);
     EXPECT_EQ(plain.readingsPerSecond, 1.0);
 
-    const auto set = Read("[mqtt]\nhost = broker\nsite = shop-7\nport = 8883\nprefix = chain/scales/\n"
-                          "readings = on\nreadings_per_second = 0.5\ntls_ca_file = ca.pem\n")
+    const auto set = Read(
+                         "[mqtt]\nhost = broker\nsite = shop-7\nport = 8883\nprefix = chain/scales/\n"
+                         "readings = on\nreadings_per_second = 0.5\ntls_ca_file = ca.pem\n")
                          .value();
     EXPECT_EQ(set.port, 8883);
     EXPECT_EQ(set.prefix, "chain/scales");
