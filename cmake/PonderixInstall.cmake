@@ -19,8 +19,23 @@ install(FILES ${PROJECT_SOURCE_DIR}/driver/include/driver/driver.h ${PROJECT_SOU
         ${PROJECT_SOURCE_DIR}/driver/include/driver/reading.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ponderix)
 
-set_target_properties(scalectl PROPERTIES INSTALL_RPATH "$ORIGIN/${PONDERIX_BIN_TO_PRIVATE}")
-install(TARGETS scalectl scale-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+set_target_properties(scalectl ponderixd PROPERTIES INSTALL_RPATH "$ORIGIN/${PONDERIX_BIN_TO_PRIVATE}")
+install(TARGETS scalectl scale-sim ponderixd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The scale service: its unit, installed disabled (the package's postinst only adds its user), and
+# its configuration, readable by root and the service's group. The configuration goes to /etc for
+# the prefix /usr and to <prefix>/etc otherwise, decided when installing, since CPack installs
+# with the prefix /usr.
+install(FILES ${PROJECT_SOURCE_DIR}/service/ponderixd.service DESTINATION lib/systemd/system)
+install(CODE "
+  if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+    set(ponderix_etc /etc/ponderix)
+  else()
+    set(ponderix_etc \"\${CMAKE_INSTALL_PREFIX}/etc/ponderix\")
+  endif()
+  file(INSTALL \"${PROJECT_SOURCE_DIR}/service/ponderixd.conf\" DESTINATION \"\${ponderix_etc}\"
+       FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ)
+")
 
 # These are linked with their install run path already ($ORIGIN, none for weighdesk), and install()
 # leaves such files as they are.
@@ -79,6 +94,7 @@ function(ponderix_manual_page target description)
 endfunction()
 ponderix_manual_page(scalectl "configure and read retail weighing scales through libdriver.so")
 ponderix_manual_page(scale-sim "a simulated retail weighing scale on a pseudo-terminal or TCP")
+ponderix_manual_page(ponderixd "serve retail weighing scales over HTTP and WebSocket")
 
 # ---- The CMake package and the pkg-config file for callers of libdriver.so -------------------
 

@@ -1,5 +1,7 @@
 #include "access.h"
 
+#include <boost/algorithm/string/predicate.hpp>
+
 #include <algorithm>
 
 namespace ponderixd {
@@ -17,8 +19,12 @@ Access::Access(const ServiceConfig& config) : config_(config) {}
 
 bool Access::Authorized(std::string_view authorization) const {
     if (config_.token.empty()) return true;
-    constexpr std::string_view scheme = "Bearer ";
-    if (authorization.substr(0, scheme.size()) != scheme) return false;
+    // The scheme's name is case-insensitive, the token is not.
+    constexpr std::string_view scheme = "bearer ";
+    if (authorization.size() < scheme.size() ||
+        !boost::algorithm::iequals(authorization.substr(0, scheme.size()), scheme)) {
+        return false;
+    }
     return SameSecret(authorization.substr(scheme.size()), config_.token);
 }
 

@@ -62,11 +62,11 @@ void HttpSession::OnRequest(beast::error_code ec) {
     }
     origin_.clear();
     if (ec == http::error::body_limit) {
-        Log().info("{}: request body over {} bytes refused", address_, context_.config.maxBodyBytes);
+        asked_ = "a request with a body over " + std::to_string(context_.config.maxBodyBytes) + " bytes";
         return Send(ErrorReply(http::status::payload_too_large, "the body is too large"), false);
     }
     if (ec) {
-        Log().info("{}: unreadable request: {}", address_, ec.message());
+        asked_ = "an unreadable request (" + ec.message() + ")";
         return Send(ErrorReply(http::status::bad_request, "unreadable request"), false);
     }
     Answer(parser_->get());
@@ -74,6 +74,9 @@ void HttpSession::OnRequest(beast::error_code ec) {
 
 void HttpSession::Answer(const Request& request) {
     const bool keepAlive = request.keep_alive();
+    // Without the query: it may hold a token.
+    asked_ = std::string(request.method_string()) + " " +
+             std::string(View(request.target()).substr(0, request.target().find('?')));
     if (!context_.access.Admit(address_, std::chrono::steady_clock::now())) {
         Response response = ErrorReply(http::status::too_many_requests, "too many requests");
         response.set(http::field::retry_after, "1");
@@ -81,7 +84,7 @@ void HttpSession::Answer(const Request& request) {
     }
     const std::string origin(request[http::field::origin]);
     if (!context_.access.OriginAllowed(origin)) {
-        Log().info("{}: origin {} not allowed", address_, origin);
+        asked_ += " from origin " + origin;
         return Send(ErrorReply(http::status::forbidden, "origin not allowed"), keepAlive);
     }
     origin_ = origin;
@@ -98,13 +101,14 @@ void HttpSession::Answer(const Request& request) {
     std::string authorization(request[http::field::authorization]);
     if (authorization.empty() && upgrade) authorization = QueryToken(View(request.target()));
     if (!context_.access.Authorized(authorization)) {
-        Log().info("{}: {} {} without a valid token", address_, std::string(request.method_string()),
-                     std::string(View(request.target()).substr(0, request.target().find('?'))));
         Response response = ErrorReply(http::status::unauthorized, "a valid bearer token is required");
         response.set(http::field::www_authenticate, "Bearer");
         return Send(std::move(response), keepAlive);
     }
     if (upgrade) {
+        if (context_.hub.Full()) {
+            return Send(ErrorReply(http::status::service_unavailable, "too many streams"), false);
+        }
         if (ScalePoller* poller = context_.routes.StreamOf(View(request.target()))) {
             stream_.expires_never();
             context_.hub.Accept(stream_.release_socket(), parser_->release(), poller->config().id,
@@ -126,6 +130,9 @@ void HttpSession::AddCors(Response& response) const {
 }
 
 void HttpSession::Send(Response response, bool keepAlive) {
+    if (response.result_int() >= 400) {
+        Log().info("{}: {} answered {} {}", address_, asked_, response.result_int(), response.body());
+    }
     AddCors(response);
     response.set(http::field::server, "ponderixd");
     response.keep_alive(keepAlive);

@@ -44,6 +44,7 @@ private:
     ServerContext& context_;
     std::string address_;
     std::string origin_;  // of the request being answered
+    std::string asked_;   // what it asked, for the log
 };
 
 }  // namespace ponderixd

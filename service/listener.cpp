@@ -7,11 +7,10 @@ namespace ponderixd {
 namespace {
 // Beyond this many open connections new ones are closed at once, so file descriptors last.
 constexpr int kMaxConnections = 256;
-}
+}  // namespace
 
 Listener::Listener(boost::asio::io_context& io, ServerContext& context)
-    : acceptor_(io, {boost::asio::ip::make_address(context.config.listen), context.config.port}),
-      context_(context) {}
+    : acceptor_(io, {boost::asio::ip::make_address(context.config.listen), context.config.port}), context_(context) {}
 
 void Listener::Start() {
     Log().info("listening on {}:{}", context_.config.listen, acceptor_.local_endpoint().port());

@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
         pollers.back()->AddSink(hub);
         if (mqtt) pollers.back()->AddSink(*mqtt);
     }
-    ponderixd::ServerContext context{config, ponderixd::Access(config),
-                                     ponderixd::Routes(pollers, io->get_executor()), hub};
+    ponderixd::ServerContext context{config, ponderixd::Access(config), ponderixd::Routes(pollers, io->get_executor()),
+                                     hub};
     std::optional<ponderixd::Listener> listener;
     try {
         listener.emplace(*io, context);

@@ -202,7 +202,8 @@ void Routes::Command(ScalePoller& poller, ScaleCommand command, std::uint32_t gr
     poller.Submit(command, grams, [pending, executor = executor_, name](std::int32_t code) {
         boost::asio::post(executor, [pending, name, code] {
             if (code == PDX_CORRECT) {
-                pending->Answer(JsonReply(http::status::ok, JsonLine().Text("command", name).Text("result", "ok").str()));
+                pending->Answer(
+                    JsonReply(http::status::ok, JsonLine().Text("command", name).Text("result", "ok").str()));
             } else {
                 pending->Answer(JsonReply(CommandStatus(code), ErrorJson(code)));
             }

@@ -93,8 +93,9 @@ bool ScalePoller::WaitUntil(Clock::time_point until) {
 }
 
 void ScalePoller::Run() {
-    if (pdx_create(&scale_) != PDX_CORRECT) {
-        Log().error("scale {}: no driver handle", config_.id);
+    if (const auto code = pdx_create(&scale_); code != PDX_CORRECT) {
+        Log().error("scale {}: no driver handle (driver code {})", config_.id, code);
+        Failed(code);
         return;
     }
     auto nextOpen = Clock::now();
@@ -124,11 +125,8 @@ void ScalePoller::Run() {
 }
 
 bool ScalePoller::Open() {
-    const std::int32_t code =
-        config_.logicDevice
-            ? pdx_open_logic_device(scale_, *config_.logicDevice)
-            : pdx_open_end_point(scale_, config_.endPoint.c_str(), config_.protocol.c_str(), config_.model.c_str(),
-                                 config_.baudRate);
+    const std::int32_t code = pdx_open_end_point(scale_, config_.endPoint.c_str(), config_.protocol.c_str(),
+                                                 config_.model.c_str(), config_.baudRate);
     if (code != PDX_CORRECT) {
         Failed(code);
         return false;
@@ -152,13 +150,6 @@ void ScalePoller::ReadIdentity() {
     ScaleIdentity& identity = current_.identity;
     char text[PDX_TEXT_SIZE] = "";
     if (pdx_protocol(scale_, text, sizeof text, nullptr) == PDX_CORRECT) identity.protocol = text;
-    if (config_.logicDevice) {
-        char model[PDX_TEXT_SIZE] = "";
-        if (pdx_logic_device_get(*config_.logicDevice, PDX_FIELD_MODEL, model, sizeof model, nullptr) == PDX_CORRECT &&
-            *model != '\0') {
-            identity.model = model;
-        }
-    }
     if (identity.protocol.find("ProV1") == std::string::npos) return;
     if (auto model = Text(pdx_setting_get, scale_, PDX_SCALES_MODEL); !model.empty()) identity.model = model;
     identity.serialNumber = Text(pdx_setting_get, scale_, PDX_SERIAL_NUMBER);
@@ -226,7 +217,8 @@ void ScalePoller::RunCommands() {
                     break;
             }
         }
-        if (code != PDX_CORRECT) Log().warn("scale {}: {} failed (driver code {})", config_.id, CommandName(queued.command), code);
+        if (code != PDX_CORRECT)
+            Log().warn("scale {}: {} failed (driver code {})", config_.id, CommandName(queued.command), code);
         queued.done(code);
     }
 }

@@ -136,7 +136,8 @@ ServiceConfig LoadConfig(const std::string& path) {
     if (!config.token.empty()) {
         struct stat status {};
         if (::stat(path.c_str(), &status) != 0 || (status.st_mode & 077) != 0) {
-            throw ConfigError("service.token", "the file " + path + " holds a token, so only its owner may read it (chmod 600)");
+            throw ConfigError("service.token",
+                              "the file " + path + " holds a token, so only its owner may read it (chmod 600)");
         }
     }
     return config;
@@ -150,14 +151,21 @@ std::vector<ScaleConfig> LogicDeviceScales() {
     ids.resize(std::min(ids.size(), count));
     std::vector<ScaleConfig> scales;
     for (auto id : ids) {
+        // Opened by their fields, not as logic devices: that would make each the current one in
+        // the store other programs share.
+        const auto field = [id](std::int32_t which) {
+            char text[PDX_TEXT_SIZE] = "";
+            return pdx_logic_device_get(id, which, text, sizeof text, nullptr) == PDX_CORRECT ? std::string(text)
+                                                                                              : std::string();
+        };
         ScaleConfig scale;
         scale.id = std::to_string(id);
-        scale.logicDevice = id;
-        char text[PDX_TEXT_SIZE] = "";
-        if (pdx_logic_device_get(id, PDX_FIELD_NAME, text, sizeof text, nullptr) == PDX_CORRECT) scale.name = text;
-        if (pdx_logic_device_get(id, PDX_FIELD_END_POINT, text, sizeof text, nullptr) == PDX_CORRECT) {
-            scale.endPoint = text;
-        }
+        scale.name = field(PDX_FIELD_NAME);
+        scale.endPoint = field(PDX_FIELD_END_POINT);
+        if (auto protocol = field(PDX_FIELD_PROTOCOL); !protocol.empty()) scale.protocol = protocol;
+        if (auto model = field(PDX_FIELD_MODEL); !model.empty()) scale.model = model;
+        const auto baud = field(PDX_FIELD_BAUD_RATE);
+        scale.baudRate = baud == "4800" ? 4800 : 0;  // 0 is the scales' usual 9600
         scales.push_back(scale);
     }
     return scales;

@@ -4,7 +4,6 @@
 #include "mqtt-config.h"
 
 #include <cstdint>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,8 +17,7 @@ struct ScaleConfig {
     std::string protocol = "auto";
     std::string model = "auto";
     std::uint32_t baudRate = 0;
-    bool commands = true;                       // tare, zero and specify tare allowed
-    std::optional<std::uint32_t> logicDevice;  // set when served from the stored logic devices
+    bool commands = true;  // tare, zero and specify tare allowed
 };
 
 struct ServiceConfig {

@@ -15,8 +15,7 @@ namespace websocket = beast::websocket;
 // One client's stream. A client slower than the scale gets the newest reading, not a backlog.
 class StreamSession : public std::enable_shared_from_this<StreamSession> {
 public:
-    StreamSession(boost::asio::ip::tcp::socket socket, std::string id)
-        : ws_(std::move(socket)), id_(std::move(id)) {}
+    StreamSession(boost::asio::ip::tcp::socket socket, std::string id) : ws_(std::move(socket)), id_(std::move(id)) {}
 
     void Run(Request request, std::string first) {
         ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
@@ -76,7 +75,20 @@ private:
     bool writing_ = false;
 };
 
+namespace {
+constexpr std::size_t kMaxStreams = 256;
+}
+
 StreamHub::StreamHub(boost::asio::io_context& context) : context_(context) {}
+
+bool StreamHub::Full() {
+    std::size_t open = 0;
+    for (auto& [id, sessions] : streams_) {
+        std::erase_if(sessions, [](const auto& weak) { return weak.expired(); });
+        open += sessions.size();
+    }
+    return open >= kMaxStreams;
+}
 
 void StreamHub::OnSnapshot(const ScaleSnapshot& snapshot) {
     auto json = std::make_shared<const std::string>(ReadingJson(snapshot));
@@ -93,9 +105,7 @@ void StreamHub::OnSnapshot(const ScaleSnapshot& snapshot) {
 
 void StreamHub::Accept(boost::asio::ip::tcp::socket socket, Request request, const std::string& id, std::string first) {
     auto session = std::make_shared<StreamSession>(std::move(socket), id);
-    auto& sessions = streams_[id];
-    std::erase_if(sessions, [](const auto& weak) { return weak.expired(); });
-    sessions.push_back(session);
+    streams_[id].push_back(session);
     session->Run(std::move(request), std::move(first));
 }
 

@@ -23,6 +23,8 @@ public:
     explicit StreamHub(boost::asio::io_context& context);
 
     void OnSnapshot(const ScaleSnapshot& snapshot) override;
+    // As many streams as file descriptors allow for: another upgrade is refused.
+    bool Full();
     // Completes the upgrade of `request` on `socket` and streams scale `id`, starting with `first`.
     void Accept(boost::asio::ip::tcp::socket socket, Request request, const std::string& id, std::string first);
 

@@ -22,8 +22,9 @@ TEST(SnapshotJson, OnlyAnOnlineScaleHasAWeight) {
     snapshot.reading = ScaleReading{};
     snapshot.reading->value = pdx_reading{1234, 125, 3, PDX_KILOGRAM, 1, 1, 0, 0};
     snapshot.reading->takenAt = std::chrono::system_clock::time_point(std::chrono::milliseconds(1767225600007));
-    EXPECT_EQ(ReadingJson(snapshot), R"({"current":true,"state":"online","net":1.234,"tare":0.125,"unit":"kg",)"
-                                     R"("stable":true,"zero":false,"overload":false,"taken_at":"2026-01-01T00:00:00.007Z"})");
+    EXPECT_EQ(ReadingJson(snapshot),
+              R"({"current":true,"state":"online","net":1.234,"tare":0.125,"unit":"kg",)"
+              R"("stable":true,"zero":false,"overload":false,"taken_at":"2026-01-01T00:00:00.007Z"})");
 
     snapshot.reading->value.overload = 1;
     snapshot.reading->value.has_tare = 0;
