@@ -37,7 +37,7 @@ bool ReadSwitch(const std::string& key, const std::string& text) {
 
 // A wildcard would make every topic under it a subscription pattern, and a slash in the site
 // would move a shop's scales one level down.
-void CheckTopicPart(const std::string& key, const std::string& value, bool slashAllowed) {
+void CheckTopicLevel(const std::string& key, const std::string& value, bool slashAllowed) {
     if (value.empty() || value.find_first_of(slashAllowed ? "+#" : "+#/") != std::string::npos) {
         Fail(key, "\"" + value + "\" must be non-empty without + or #" + (slashAllowed ? "" : " or /"));
     }
@@ -79,12 +79,12 @@ std::optional<MqttConfig> ReadMqttConfig(const boost::property_tree::ptree& tree
     while (config.prefix.size() > 1 && config.prefix.back() == '/') {
         config.prefix.pop_back();
     }
-    CheckTopicPart("prefix", config.prefix, true);
+    CheckTopicLevel("prefix", config.prefix, true);
     config.site = text("site", "");
     if (config.site.empty()) {
         Fail("site", "required with a host: it names the shop in every topic");
     }
-    CheckTopicPart("site", config.site, false);
+    CheckTopicLevel("site", config.site, false);
     config.username = text("username", "");
     config.password = text("password", "");
     config.tlsCaFile = text("tls_ca_file", "");
