@@ -60,8 +60,8 @@ bool MqttPublisher::Start() {
         Log().error("MQTT: no client for {}: {}", config_.clientId, std::strerror(errno));
         return false;
     }
-    const auto failed = [this](const char* what, int code) {
-        Log().error("MQTT: {}: {}; the service goes on without the broker", what, mosquitto_strerror(code));
+    const auto failed = [this](const std::string& what, int code) {
+        Log().error("MQTT: {} ({}), so the service goes on without the broker", what, mosquitto_strerror(code));
         mosquitto_destroy(client_);
         client_ = nullptr;
         return false;
@@ -70,13 +70,13 @@ bool MqttPublisher::Start() {
     int code = mosquitto_will_set(client_, serviceTopic_.c_str(), static_cast<int>(offline.size()), offline.data(),
                                   kRetainedQos, true);
     if (code != MOSQ_ERR_SUCCESS) {
-        return failed("last will", code);
+        return failed("no last will", code);
     }
     if (!config_.username.empty()) {
         code = mosquitto_username_pw_set(client_, config_.username.c_str(),
                                          config_.password.empty() ? nullptr : config_.password.c_str());
         if (code != MOSQ_ERR_SUCCESS) {
-            return failed("user name", code);
+            return failed("user name not taken", code);
         }
     }
     if (!config_.tlsCaFile.empty()) {
@@ -84,7 +84,12 @@ bool MqttPublisher::Start() {
         code = mosquitto_tls_set(client_, config_.tlsCaFile.c_str(), nullptr, orNull(config_.tlsCertFile),
                                  orNull(config_.tlsKeyFile), nullptr);
         if (code != MOSQ_ERR_SUCCESS) {
-            return failed("TLS files", code);
+            // libmosquitto says only "invalid arguments" for a file it cannot read.
+            std::string files = config_.tlsCaFile;
+            if (!config_.tlsCertFile.empty()) {
+                files += ", " + config_.tlsCertFile + ", " + config_.tlsKeyFile;
+            }
+            return failed("TLS files " + files + " not readable", code);
         }
     }
     mosquitto_reconnect_delay_set(client_, kReconnectFirstSeconds, kReconnectMaxSeconds, true);
