@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 namespace ponderixd {
 namespace {
@@ -296,8 +297,9 @@ void MqttPublisher::OnDisconnect(mosquitto*, void* self, int code) {
     auto& publisher = *static_cast<MqttPublisher*>(self);
     {
         std::lock_guard lock(publisher.mutex_);
-        publisher.connected_ = false;
-        if (code != 0 && !publisher.stopping_) {
+        // A refused connection was never up: its refusal is logged already.
+        const bool wasUp = std::exchange(publisher.connected_, false);
+        if (code != 0 && wasUp && !publisher.stopping_) {
             Log().warn("MQTT: lost {}:{} ({}); reconnecting", publisher.config_.host, publisher.config_.port,
                        mosquitto_strerror(code));
         }
