@@ -1,5 +1,6 @@
 // ponderixd: the scales over HTTP and WebSocket.
 #include "listener.h"
+#include "mqtt-publisher.h"
 #include "scale-poller.h"
 #include "service-config.h"
 #include "stream-hub.h"
@@ -47,10 +48,14 @@ int main(int argc, char** argv) {
     // Queued handlers hold sessions, which use the hub and the context: the io_context goes first.
     std::optional<boost::asio::io_context> io(std::in_place);
     ponderixd::StreamHub hub(*io);
+    // Declared before the pollers: a sink outlives their threads.
+    std::optional<ponderixd::MqttPublisher> mqtt;
+    if (config.mqtt) mqtt.emplace(*config.mqtt);
     std::vector<std::unique_ptr<ponderixd::ScalePoller>> pollers;
     for (const auto& scale : config.scales) {
         pollers.push_back(std::make_unique<ponderixd::ScalePoller>(scale, std::chrono::milliseconds(config.pollMs)));
         pollers.back()->AddSink(hub);
+        if (mqtt) pollers.back()->AddSink(*mqtt);
     }
     ponderixd::ServerContext context{config, ponderixd::Access(config), ponderixd::Routes(pollers, io->get_executor()),
                                      hub};
@@ -61,6 +66,7 @@ int main(int argc, char** argv) {
         Log().error("cannot listen on {}:{}: {}", config.listen, config.port, error.code().message());
         return kCannotServe;
     }
+    if (mqtt) mqtt->Start();  // a failure is logged; the service runs on without the broker
     for (auto& poller : pollers) poller->Start();
     listener->Start();
 
@@ -71,6 +77,7 @@ int main(int argc, char** argv) {
     });
     io->run();
     for (auto& poller : pollers) poller->Stop();
+    if (mqtt) mqtt->Stop();
     signals.reset();
     listener.reset();
     io.reset();

@@ -129,6 +129,7 @@ ServiceConfig LoadConfig(const std::string& path) {
         }
         // Other sections belong to other parts of the service ([mqtt]).
     }
+    config.mqtt = ReadMqttConfig(tree);
     if (config.token.empty() && !IsLoopback(config.listen)) {
         throw ConfigError("service.token", "required when listening on " + config.listen + ", not loopback");
     }

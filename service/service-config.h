@@ -1,6 +1,8 @@
 // ponderixd's configuration: one INI file, [service] and one [scale.<id>] section per scale.
 #pragma once
 
+#include "mqtt-config.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -27,6 +29,7 @@ struct ServiceConfig {
     std::size_t maxBodyBytes = 4096;
     unsigned requestsPerSecond = 50;  // per client address
     std::vector<ScaleConfig> scales;  // empty: the stored logic devices
+    std::optional<MqttConfig> mqtt;   // none: no broker
 };
 
 // A configuration the service must not start with; key() names the setting ("service.port").
