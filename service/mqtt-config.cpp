@@ -1,13 +1,12 @@
 #include "mqtt-config.h"
 
-#include "service-config.h"
+#include "config-values.h"
 
 #include <boost/property_tree/ptree.hpp>
 
 #include <unistd.h>
 
 #include <array>
-#include <charconv>
 #include <climits>
 #include <set>
 
@@ -16,23 +15,6 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& key, const std::string& why) {
     throw ConfigError("mqtt." + key, why);
-}
-
-int ReadInt(const std::string& key, const std::string& text, int low, int high) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
-        Fail(key, "\"" + text + "\" is not a whole number from " + std::to_string(low) + " to " + std::to_string(high));
-    }
-    return value;
-}
-
-bool ReadSwitch(const std::string& key, const std::string& text) {
-    // The same words as the rest of the file.
-    if (text == "on" || text == "off") {
-        return text == "on";
-    }
-    Fail(key, "\"" + text + "\" is neither on nor off");
 }
 
 // A wildcard would make every topic under it a subscription pattern, and a slash in the site
@@ -58,22 +40,16 @@ std::optional<MqttConfig> ReadMqttConfig(const boost::property_tree::ptree& tree
     if (!section || section->get<std::string>("host", "").empty()) {
         return std::nullopt;
     }
-    // A misspelt key would otherwise be ignored without a word.
-    static const std::set<std::string> known{
-        "host",        "port",          "client_id",    "prefix",      "site",     "username",           "password",
-        "tls_ca_file", "tls_cert_file", "tls_key_file", "keepalive_s", "readings", "readings_per_second"};
-    for (const auto& [key, value] : *section) {
-        if (!known.contains(key)) {
-            Fail(key, "unknown key");
-        }
-    }
+    OnlyKeys(*section, "mqtt",
+             {"host", "port", "client_id", "prefix", "site", "username", "password", "tls_ca_file", "tls_cert_file",
+              "tls_key_file", "keepalive_s", "readings", "readings_per_second"});
     const auto text = [&](const char* key, const std::string& fallback) {
         return section->get<std::string>(key, fallback);
     };
 
     MqttConfig config;
     config.host = text("host", "");
-    config.port = ReadInt("port", text("port", "1883"), 1, 65535);
+    config.port = ReadNumber<int>("mqtt.port", text("port", "1883"), 1, 65535);
     config.clientId = text("client_id", "ponderixd-" + HostName());
     config.prefix = text("prefix", config.prefix);
     while (config.prefix.size() > 1 && config.prefix.back() == '/') {
@@ -97,8 +73,8 @@ std::optional<MqttConfig> ReadMqttConfig(const boost::property_tree::ptree& tree
         Fail("tls_ca_file", "required with a client certificate");
     }
     // libmosquitto refuses a keep-alive under 5 s.
-    config.keepaliveSeconds = ReadInt("keepalive_s", text("keepalive_s", "60"), 5, 65535);
-    config.readings = ReadSwitch("readings", text("readings", "off"));
+    config.keepaliveSeconds = ReadNumber<int>("mqtt.keepalive_s", text("keepalive_s", "60"), 5, 65535);
+    config.readings = ReadSwitch("mqtt.readings", text("readings", "off"));
     const std::string rate = text("readings_per_second", "1");
     try {
         std::size_t used = 0;

@@ -16,36 +16,6 @@ namespace {
 
 namespace pt = boost::property_tree;
 
-template <typename Number>
-Number ReadNumber(const std::string& key, const std::string& text, Number low, Number high) {
-    std::size_t used = 0;
-    unsigned long long value = 0;
-    try {
-        if (text.empty() || text.front() == '-' || text.front() == '+') throw std::invalid_argument(text);
-        value = std::stoull(text, &used);
-    } catch (const std::exception&) {
-        throw ConfigError(key, "\"" + text + "\" is not a number");
-    }
-    if (used != text.size()) throw ConfigError(key, "\"" + text + "\" is not a number");
-    if (value < low || value > high) {
-        throw ConfigError(key, "must be from " + std::to_string(low) + " to " + std::to_string(high));
-    }
-    return static_cast<Number>(value);
-}
-
-void OnlyKeys(const pt::ptree& section, const std::string& name, const std::set<std::string>& known) {
-    for (const auto& [key, value] : section) {
-        // A typo must not silently leave a default in place.
-        if (!known.count(key)) throw ConfigError(name + "." + key, "unknown setting");
-    }
-}
-
-bool ReadSwitch(const std::string& key, const std::string& text) {
-    if (text == "on") return true;
-    if (text == "off") return false;
-    throw ConfigError(key, "must be on or off");
-}
-
 bool IsUrlSafe(const std::string& id) {
     if (id.empty() || id.size() > 64) return false;
     for (char c : id) {

@@ -1,10 +1,10 @@
 // ponderixd's configuration: one INI file, [service] and one [scale.<id>] section per scale.
 #pragma once
 
+#include "config-values.h"
 #include "mqtt-config.h"
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,17 +30,6 @@ struct ServiceConfig {
     unsigned requestsPerSecond = 50;  // per client address
     std::vector<ScaleConfig> scales;  // empty: the stored logic devices
     std::optional<MqttConfig> mqtt;   // none: no broker
-};
-
-// A configuration the service must not start with; key() names the setting ("service.port").
-class ConfigError : public std::runtime_error {
-public:
-    ConfigError(std::string key, const std::string& message)
-        : std::runtime_error(key + ": " + message), key_(std::move(key)) {}
-    const std::string& key() const { return key_; }
-
-private:
-    std::string key_;
 };
 
 // Reads and checks the file: values in range, a token for a listen address other than loopback,
