@@ -94,7 +94,7 @@ function(ponderix_manual_page target description)
 endfunction()
 ponderix_manual_page(scalectl "configure and read retail weighing scales through libdriver.so")
 ponderix_manual_page(scale-sim "a simulated retail weighing scale on a pseudo-terminal or TCP")
-ponderix_manual_page(ponderixd "serve retail weighing scales over HTTP and WebSocket")
+ponderix_manual_page(ponderixd "serve retail weighing scales over HTTP and WebSocket and publish them to MQTT")
 
 # ---- The CMake package and the pkg-config file for callers of libdriver.so -------------------
 

@@ -15,8 +15,8 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "the protocol of a scale and keeps stored connection configurations. The\n"
   "package holds the library with its header, CMake package and pkg-config\n"
   "file, the command-line tool scalectl, the scale simulator scale-sim,\n"
-  "the Qt terminal weighdesk and the scale service ponderixd (HTTP and\n"
-  "WebSocket; installed disabled).")
+  "the Qt terminal weighdesk and the scale service ponderixd (HTTP,\n"
+  "WebSocket and MQTT; installed disabled).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES OFF)
 set(CPACK_PONDERIX_STRIP "${CMAKE_STRIP}")

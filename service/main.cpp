@@ -1,4 +1,4 @@
-// ponderixd: the scales over HTTP and WebSocket.
+// ponderixd: the scales over HTTP and WebSocket, and published to an MQTT broker.
 #include "listener.h"
 #include "mqtt-publisher.h"
 #include "scale-poller.h"
@@ -22,9 +22,11 @@ int main(int argc, char** argv) {
     std::string configPath = "/etc/ponderix/ponderixd.conf";
     CLI::App app{
         "Serves retail weighing scales over HTTP and WebSocket: one poller per scale reads it every poll "
-        "interval; clients read the latest reading, stream its changes and send tare and zero.",
+        "interval; clients read the latest reading, stream its changes and send tare and zero. With an [mqtt] "
+        "section it also publishes each scale's identity, state and last error (and readings when asked) to an "
+        "MQTT broker.",
         "ponderixd"};
-    app.add_option("--config", configPath, "The INI file: [service] and one [scale.<id>] per scale")
+    app.add_option("--config", configPath, "The INI file: [service], one [scale.<id>] per scale, [mqtt]")
         ->capture_default_str();
     app.set_version_flag("--version", PONDERIXD_VERSION);
     app.footer(
