@@ -1,5 +1,6 @@
 """ponderixd's MQTT publisher against a real mosquitto broker on loopback, seen through mosquitto_sub."""
 
+import getpass
 import signal
 import socket
 import subprocess
@@ -14,10 +15,10 @@ SITE = "ponderix/shop-7/"
 
 
 class Broker:
-    def __init__(self, folder):
+    def __init__(self, folder, settings="allow_anonymous true\n"):
         self.port = free_port()
         self.config = folder / "mosquitto.conf"
-        self.config.write_text(f"listener {self.port} 127.0.0.1\nallow_anonymous true\n")
+        self.config.write_text(f"listener {self.port} 127.0.0.1\n{settings}")
         self.start()
 
     def start(self):
@@ -42,11 +43,11 @@ class Broker:
 class Subscriber:
     """mosquitto_sub -v on everything under the prefix; messages are (topic, payload) in arrival order."""
 
-    def __init__(self, port):
+    def __init__(self, port, options=()):
         self.messages = []
         self.arrived = threading.Condition()
         self.process = subprocess.Popen(
-            ["mosquitto_sub", "-h", "127.0.0.1", "-p", str(port), "-v", "-t", "ponderix/#"],
+            ["mosquitto_sub", "-h", "127.0.0.1", "-p", str(port), "-v", "-t", "ponderix/#", *options],
             stdout=subprocess.PIPE, text=True, bufsize=1,
         )
         threading.Thread(target=self._read, daemon=True).start()
@@ -161,3 +162,48 @@ def test_the_broker_gets_the_state_when_it_comes_and_again_after_a_restart(make_
     sub.wait("service", "online")
     sub.wait("counter/identity")
     sub.wait("counter/state", '"state":"silent"')
+
+
+
+@pytest.fixture
+def tls_broker(tmp_path):
+    """A broker that takes only TLS with a user and password; a throw-away CA signs its certificate."""
+    def openssl(*args):
+        subprocess.run(["openssl", *args], cwd=tmp_path, check=True, capture_output=True)
+
+    openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=test CA",
+            "-keyout", "ca.key", "-out", "ca.crt")
+    openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1", "-keyout", "broker.key",
+            "-out", "broker.csr")
+    (tmp_path / "san.ext").write_text("subjectAltName = IP:127.0.0.1\n")
+    openssl("x509", "-req", "-in", "broker.csr", "-CA", "ca.crt", "-CAkey", "ca.key", "-CAcreateserial",
+            "-days", "2", "-extfile", "san.ext", "-out", "broker.crt")
+    subprocess.run(["mosquitto_passwd", "-b", "-c", str(tmp_path / "passwords"), "till", "s3cret"], check=True)
+    # Run as root, mosquitto would read the keys as its own user: "user" keeps the one running the test.
+    started = Broker(tmp_path, f"user {getpass.getuser()}\nallow_anonymous false\npassword_file {tmp_path}/passwords\n"
+                               f"cafile {tmp_path}/ca.crt\ncertfile {tmp_path}/broker.crt\n"
+                               f"keyfile {tmp_path}/broker.key\n")
+    yield started
+    started.stop()
+
+
+def test_tls_with_a_password(tmp_path, make_sim, start_daemon, tls_broker):
+    ca = str(tmp_path / "ca.crt")
+    sub = Subscriber(tls_broker.port, ["--cafile", ca, "-u", "till", "-P", "s3cret"])
+    try:
+        tls = f"tls_ca_file = {ca}\nusername = till\n"
+        refused = start_daemon(scale_config(make_sim("--protocol", "pos", "--plain").endpoint)
+                               + tls_broker.section(tls + "password = guess\n"))
+        start_daemon(scale_config(make_sim("--protocol", "pos", "--plain").endpoint)
+                     + tls_broker.section(tls + "password = s3cret\n"))
+        sub.wait("counter/state", '"state":"online"')
+        # Only the one with the password got through; the other says why and goes on serving.
+        deadline = time.monotonic() + 5
+        while not any("refused the connection" in line for line in refused.log):
+            assert time.monotonic() < deadline, "".join(refused.log)
+            time.sleep(0.05)
+        assert sub.on("service") == ["online"]
+        refused.wait_for("/v1/scales/counter/reading", lambda body: body["current"])
+    finally:
+        sub.process.kill()
+        sub.process.wait()
