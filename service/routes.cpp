@@ -39,17 +39,9 @@ Response MethodNotAllowed(const char* allow) {
 }
 
 http::status CommandStatus(std::int32_t code) {
-    switch (code) {
-        case PDX_CORRECT:
-            return http::status::ok;
-        case PDX_TIMEOUT:
-            return http::status::gateway_timeout;
-        case PDX_CONNECTION_ERROR:
-        case PDX_UNABLE_TO_OPEN_SERIAL_PORT:
-            return http::status::service_unavailable;
-        default:
-            return http::status::conflict;  // the scale refused in its present state (not stable, …)
-    }
+    if (code == PDX_CORRECT) return http::status::ok;
+    if (LineFailed(code)) return code == PDX_TIMEOUT ? http::status::gateway_timeout : http::status::service_unavailable;
+    return http::status::conflict;  // the scale refused in its present state (not stable, …)
 }
 
 std::string ScaleJson(const ScaleSnapshot& snapshot, bool withReading) {

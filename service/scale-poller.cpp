@@ -219,6 +219,9 @@ void ScalePoller::RunCommands() {
         }
         if (code != PDX_CORRECT)
             Log().warn("scale {}: {} failed (driver code {})", config_.id, CommandName(queued.command), code);
+        // A command the line did not carry says what a failed read would: the weight goes now, not
+        // after the commands still queued have each waited out the line's timeout.
+        if (open_ && LineFailed(code)) Failed(code);
         queued.done(code);
     }
 }

@@ -16,4 +16,8 @@ const char* LineStateName(LineState state) {
     return "lost";
 }
 
+bool LineFailed(std::int32_t code) {
+    return code == PDX_TIMEOUT || code == PDX_CONNECTION_ERROR || code == PDX_UNABLE_TO_OPEN_SERIAL_PORT;
+}
+
 }  // namespace ponderixd

@@ -19,6 +19,10 @@ enum class LineState { Opening, Online, Silent, Lost };
 
 const char* LineStateName(LineState state);
 
+// The driver's codes for an exchange the line did not carry (no answer, no line), as opposed to
+// a scale that answered with a refusal.
+bool LineFailed(std::int32_t code);
+
 // Who the scale is. The service protocol's values are empty where the scale does not tell them.
 struct ScaleIdentity {
     std::string id;        // the service's name for the scale, unique, used in URLs and topics
