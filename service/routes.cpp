@@ -191,7 +191,7 @@ void Routes::Command(ScalePoller& poller, ScaleCommand command, std::uint32_t gr
         pending->Answer(ErrorReply(http::status::gateway_timeout, "the scale did not answer in time"));
     });
     const char* name = command == ScaleCommand::Zero ? "zero" : "tare";
-    poller.Submit(command, grams, [pending, executor = executor_, name](std::int32_t code) {
+    poller.Submit(command, grams, std::chrono::steady_clock::now() + kCommandDeadline, [pending, executor = executor_, name](std::int32_t code) {
         boost::asio::post(executor, [pending, name, code] {
             if (code == PDX_CORRECT) {
                 pending->Answer(

@@ -77,10 +77,10 @@ std::shared_ptr<const ScaleSnapshot> ScalePoller::Latest() const {
     return latest_;
 }
 
-void ScalePoller::Submit(ScaleCommand command, std::uint32_t grams, CommandDone done) {
+void ScalePoller::Submit(ScaleCommand command, std::uint32_t grams, Clock::time_point deadline, CommandDone done) {
     {
         std::lock_guard lock(mutex_);
-        commands_.push_back({command, grams, std::move(done)});
+        commands_.push_back({command, grams, deadline, std::move(done)});
     }
     wake_.notify_all();
 }
@@ -203,20 +203,14 @@ void ScalePoller::RunCommands() {
             queued = std::move(commands_.front());
             commands_.pop_front();
         }
-        std::int32_t code = PDX_CONNECTION_ERROR;
-        if (open_) {
-            switch (queued.command) {
-                case ScaleCommand::Tare:
-                    code = pdx_tare(scale_);
-                    break;
-                case ScaleCommand::Zero:
-                    code = pdx_zero(scale_);
-                    break;
-                case ScaleCommand::SpecifyTare:
-                    code = pdx_specify_tare(scale_, queued.grams);
-                    break;
-            }
+        if (Clock::now() >= queued.deadline) {
+            // A tare long after its client was told "no answer" would surprise the cashier.
+            Log().warn("scale {}: {} not run, its deadline passed in the queue", config_.id,
+                       CommandName(queued.command));
+            queued.done(PDX_TIMEOUT);
+            continue;
         }
+        const std::int32_t code = open_ ? Execute(queued) : PDX_CONNECTION_ERROR;
         if (code != PDX_CORRECT)
             Log().warn("scale {}: {} failed (driver code {})", config_.id, CommandName(queued.command), code);
         // A command the line did not carry says what a failed read would: the weight goes now, not
@@ -224,6 +218,18 @@ void ScalePoller::RunCommands() {
         if (open_ && LineFailed(code)) Failed(code);
         queued.done(code);
     }
+}
+
+std::int32_t ScalePoller::Execute(const Queued& queued) {
+    switch (queued.command) {
+        case ScaleCommand::Tare:
+            return pdx_tare(scale_);
+        case ScaleCommand::Zero:
+            return pdx_zero(scale_);
+        case ScaleCommand::SpecifyTare:
+            return pdx_specify_tare(scale_, queued.grams);
+    }
+    return PDX_COMMAND_UNKNOWN;
 }
 
 void ScalePoller::Publish(ScaleSnapshot next) {

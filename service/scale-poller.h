@@ -38,13 +38,16 @@ public:
     const ScaleConfig& config() const { return config_; }
     std::shared_ptr<const ScaleSnapshot> Latest() const;
 
-    // Runs the command between two reads. grams is the tare for SpecifyTare.
-    void Submit(ScaleCommand command, std::uint32_t grams, CommandDone done);
+    // Runs the command between two reads. grams is the tare for SpecifyTare. A command still
+    // waiting at its deadline is not run (answered PDX_TIMEOUT): its client has had its answer.
+    void Submit(ScaleCommand command, std::uint32_t grams, std::chrono::steady_clock::time_point deadline,
+                CommandDone done);
 
 private:
     struct Queued {
         ScaleCommand command;
         std::uint32_t grams;
+        std::chrono::steady_clock::time_point deadline;
         CommandDone done;
     };
 
@@ -53,6 +56,7 @@ private:
     void ReadIdentity();
     void ReadOnce();
     void RunCommands();
+    std::int32_t Execute(const Queued& queued);
     void Failed(std::int32_t code);
     void Publish(ScaleSnapshot next);
     bool WaitUntil(std::chrono::steady_clock::time_point until);  // false once stopping

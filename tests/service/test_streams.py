@@ -105,6 +105,28 @@ def test_a_silent_scale_loses_its_weight_within_a_second(make_sim, start_daemon)
     daemon.wait_for(READING, lambda body: body["current"] and body["net"] == 0.7)
 
 
+def test_a_command_left_queued_past_its_deadline_never_reaches_the_scale(make_sim, start_daemon):
+    sim = make_sim("--protocol", "pos", "--plain")
+    sim.control("weight 700")
+    daemon = start_daemon(scale_config(sim.endpoint))
+    daemon.wait_for(READING, lambda body: body["current"])
+    sim.control("silent 1")
+    # Each tare waits out the silent line's timeout, so the last ones are still queued when their
+    # clients are told 504 after 5 s.
+    statuses = []
+    tares = [threading.Thread(target=lambda: statuses.append(daemon.request("POST", "/v1/scales/counter/tare")[0]))
+             for _ in range(14)]
+    for tare in tares:
+        tare.start()
+    for tare in tares:
+        tare.join()
+    assert 504 in statuses and 200 not in statuses, statuses
+    sim.control("silent 0")
+    daemon.wait_for(READING, lambda body: body["current"])
+    time.sleep(2.5)  # what was left in the queue would have run by now
+    _, _, reading = daemon.get(READING)
+    assert (reading["net"], reading["tare"]) == (0.7, 0.0)
+
 def test_a_dropped_line_is_lost_then_reopened(make_sim, start_daemon):
     sim = make_sim("--protocol", "pos", "--plain", "--tcp", "127.0.0.1:0")
     sim.control("weight 300")
