@@ -7,7 +7,6 @@
 #include <chrono>
 #include <fstream>
 #include <filesystem>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -45,15 +44,6 @@ std::string WriteConfig(const std::string& folder, unsigned short port, const st
     return path;
 }
 
-// A field of /proc/<pid>/status in kB, as MiB.
-double StatusMiB(int pid, const std::string& key) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(key + ":", 0) == 0) return std::stod(line.substr(key.size() + 1)) / 1024;
-    }
-    return 0;
-}
-
 }  // namespace
 
 DaemonProcess::DaemonProcess(const std::string& endPoint, const std::string& folder) : port_(FreePort()) {
@@ -78,21 +68,5 @@ bool DaemonProcess::WaitOnline() {
     return false;
 }
 
-double DaemonProcess::CpuSeconds() const {
-    std::ifstream file("/proc/" + std::to_string(child_->pid()) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    // The fields after the command's closing parenthesis; utime and stime are the 12th and 13th.
-    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int index = 1; index <= 13 && fields >> field; ++index) {
-        if (index >= 12) ticks += std::stod(field);
-    }
-    return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
-double DaemonProcess::ResidentMiB() const { return StatusMiB(child_->pid(), "VmRSS"); }
-
-double DaemonProcess::PeakResidentMiB() const { return StatusMiB(child_->pid(), "VmHWM"); }
 
 }  // namespace service_bench

@@ -15,13 +15,9 @@ public:
     ~DaemonProcess();
 
     unsigned short Port() const { return port_; }
+    int Pid() const { return child_->pid(); }
     // False when the scale's reading did not become current within the deadline.
     bool WaitOnline();
-    // User plus system time the daemon has used so far.
-    double CpuSeconds() const;
-    // The daemon's resident memory now and at its peak, in MiB.
-    double ResidentMiB() const;
-    double PeakResidentMiB() const;
 
 private:
     unsigned short port_;

@@ -3,11 +3,9 @@
 // - HTTP reading requests per second, answered from the poller's latest snapshot;
 // - the daemon's CPU share and resident memory while streams watch a scale whose weight changes.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <random>
@@ -17,6 +15,8 @@
 
 #include "daemon-process.h"
 #include "simulator.h"
+#include "support/measures.h"
+#include "support/temp-dir.h"
 #include "web-client.h"
 
 namespace {
@@ -29,10 +29,9 @@ using service_bench::DaemonProcess;
 const std::string kReading = "/v1/scales/bench/reading";
 const std::string kStream = "/v1/scales/bench/stream";
 
-std::string g_folder;  // this run's app-data folder
-
 struct Rig {
-    Rig() : sim(SCALE_SIM_PATH, "pos", exchange_bench::Transport::Pty), daemon(sim.EndPoint(), g_folder) {}
+    Rig() : sim(SCALE_SIM_PATH, "pos", exchange_bench::Transport::Pty), daemon(sim.EndPoint(), folder.path()) {}
+    testsupport::TempDir folder;  // the daemon's app-data folder
     Simulator sim;
     DaemonProcess daemon;
     bool online = daemon.WaitOnline();
@@ -55,11 +54,6 @@ std::string NetField(int grams) {
     return text;
 }
 
-double Percentile(std::vector<double> values, double share) {
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1) + 0.5)];
-}
-
 void WeightChangeToStream(benchmark::State& state) {
     if (!Online(state)) return;
     service_bench::StreamClient client(g_rig->daemon.Port(), kStream);
@@ -80,8 +74,8 @@ void WeightChangeToStream(benchmark::State& state) {
             std::this_thread::sleep_for(std::chrono::milliseconds(phase() % 100));
         }
     }
-    state.counters["median_ms"] = Percentile(latencies, 0.5);
-    state.counters["p95_ms"] = Percentile(latencies, 0.95);
+    state.counters["median_ms"] = benchsupport::Percentile(latencies, 0.5);
+    state.counters["p95_ms"] = benchsupport::Percentile(latencies, 0.95);
     state.counters["max_ms"] = *std::max_element(latencies.begin(), latencies.end());
 }
 
@@ -103,18 +97,18 @@ void StreamsOnOneScale(benchmark::State& state) {
     double cpu = 0;
     double wall = 0;
     for (auto _ : state) {
-        const double cpuBefore = g_rig->daemon.CpuSeconds();
+        const double cpuBefore = benchsupport::CpuSeconds(g_rig->daemon.Pid());
         const auto start = Clock::now();
         for (int change = 1; change <= kChanges; ++change) {
             g_rig->sim.Control("weight " + std::to_string(change % 2 == 0 ? 1500 : 2500));
             std::this_thread::sleep_until(start + change * 200ms);
         }
-        cpu = g_rig->daemon.CpuSeconds() - cpuBefore;
+        cpu = benchsupport::CpuSeconds(g_rig->daemon.Pid()) - cpuBefore;
         wall = std::chrono::duration<double>(Clock::now() - start).count();
     }
     state.counters["cpu_percent"] = 100 * cpu / wall;
-    state.counters["rss_mib"] = g_rig->daemon.ResidentMiB();
-    state.counters["peak_rss_mib"] = g_rig->daemon.PeakResidentMiB();
+    state.counters["rss_mib"] = benchsupport::StatusMiB(g_rig->daemon.Pid(), "VmRSS");
+    state.counters["peak_rss_mib"] = benchsupport::StatusMiB(g_rig->daemon.Pid(), "VmHWM");
     // Each client should see each change once (plus its first reading).
     state.counters["messages_per_client_change"] =
         clients == 0 ? 0 : static_cast<double>(crowd.Messages()) / clients / (kChanges + 1);
@@ -159,9 +153,6 @@ void PrintTable(const CounterReporter& reporter) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ponderixd-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) return 1;
-    g_folder = pattern;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RegisterBenchmark("stream-latency", WeightChangeToStream)
@@ -174,6 +165,5 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(reporter);
     benchmark::Shutdown();
-    std::filesystem::remove_all(g_folder);
     return 0;
 }

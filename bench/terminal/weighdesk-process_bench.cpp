@@ -2,14 +2,13 @@
 // and its resident memory early and late in the run.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "support/child-process.h"
+#include "support/measures.h"
 #include "support/temp-dir.h"
 #include "terminal-bench-options.h"
 
@@ -21,32 +20,12 @@ using namespace std::chrono_literals;
 constexpr auto kWarmUp = 10s;
 constexpr auto kCpuWindow = 30s;
 
-double CpuSeconds(int pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int index = 0; index <= 12 && fields >> field; ++index) {
-        if (index == 11 || index == 12) ticks += std::stod(field);  // utime, stime
-    }
-    return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
 // Enquiries the simulator has logged: one per status exchange of the polling loop.
 int EnquiriesLogged(const std::string& logPath) {
     std::ifstream log(logPath);
     int count = 0;
     for (std::string line; std::getline(log, line);) count += line.ends_with("rx: 05");
     return count;
-}
-
-double ResidentMegabytes(int pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    }
-    return 0.0;
 }
 
 void BM_WeighdeskOnMainPage(benchmark::State& state) {
@@ -60,12 +39,12 @@ void BM_WeighdeskOnMainPage(benchmark::State& state) {
                                             "/dev/null");
         const int pid = weighdesk.pid();
         std::this_thread::sleep_for(terminal_bench::RssMinutes() > 0 ? 60s : kWarmUp);
-        const double rssFirst = ResidentMegabytes(pid);
-        const double cpuBefore = CpuSeconds(pid);
+        const double rssFirst = benchsupport::StatusMiB(pid, "VmRSS");
+        const double cpuBefore = benchsupport::CpuSeconds(pid);
         const int enquiriesBefore = EnquiriesLogged(simLog);
         std::this_thread::sleep_for(kCpuWindow);
         const double window = std::chrono::duration<double>(kCpuWindow).count();
-        const double cpuShare = (CpuSeconds(pid) - cpuBefore) / window;
+        const double cpuShare = (benchsupport::CpuSeconds(pid) - cpuBefore) / window;
         // About 18 a second while the main page polls; 0 means weighdesk never got there.
         state.counters["polls_per_s"] = (EnquiriesLogged(simLog) - enquiriesBefore) / window;
         if (terminal_bench::RssMinutes() > 0) {
@@ -73,7 +52,7 @@ void BM_WeighdeskOnMainPage(benchmark::State& state) {
         }
         state.counters["cpu_percent"] = cpuShare * 100.0;
         state.counters["rss_first_MB"] = rssFirst;
-        state.counters["rss_last_MB"] = ResidentMegabytes(pid);
+        state.counters["rss_last_MB"] = benchsupport::StatusMiB(pid, "VmRSS");
         weighdesk.Signal(SIGTERM);
         weighdesk.Finish(5s);
         state.SetIterationTime(std::chrono::duration<double>(kCpuWindow).count());

@@ -14,6 +14,7 @@
 #include "exchange/simulator.h"
 #include "main-window.h"
 #include "serve-events.h"
+#include "support/measures.h"
 #include "weight-text.h"
 
 using weighdesk::MainWindow;
@@ -30,12 +31,6 @@ constexpr int kChanges = 60;
 
 bool Shows(const QLabel* label, int grams) {
     return label->text().contains(QStringLiteral("<span>%1 </span>").arg(weighdesk::numberText(grams / 1000.0, 0)));
-}
-
-double Percentile(std::vector<double> values, double share) {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
-    return values[index];
 }
 
 void BM_WeightChangeToLabel(benchmark::State& state) {
@@ -68,8 +63,8 @@ void BM_WeightChangeToLabel(benchmark::State& state) {
         }
     }
     state.counters["changes"] = static_cast<double>(latencies.size());
-    state.counters["median_ms"] = Percentile(latencies, 0.5);
-    state.counters["p95_ms"] = Percentile(latencies, 0.95);
+    state.counters["median_ms"] = benchsupport::Percentile(latencies, 0.5);
+    state.counters["p95_ms"] = benchsupport::Percentile(latencies, 0.95);
     state.counters["max_ms"] = *std::max_element(latencies.begin(), latencies.end());
 }
 BENCHMARK(BM_WeightChangeToLabel)->Iterations(1)->Unit(benchmark::kSecond);
